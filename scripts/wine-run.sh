@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine in a throw-away prefix, and gives back
+# its exit code. Used by CTest as the cross-compiling emulator, and by the
+# scripts that start the installer.
+#
+# A template prefix is booted once per machine and Wine version (booting takes
+# tens of seconds); each run gets a fresh copy of it, so that runs neither see
+# nor spoil each other's registry and files. Without a display, the program
+# gets a virtual screen (Xvfb) so that it can create windows.
+#
+# Environment:
+#   AV_WINE_KEEP_PREFIX=DIR  use (and keep) DIR as the prefix, copying the
+#                            template into it when it is empty
+#   AV_WINE_ARCH=win32|win64 the template's architecture (default win32)
+set -u
+
+cache="${AV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane-installer}"
+arch="${AV_WINE_ARCH:-win32}"
+version="$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9.\n-' _)"
+template="$cache/wine/template-$arch-$version"
+
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+mkdir -p "$cache/wine"
+(
+  flock 9
+  if [ ! -f "$template/.complete" ]; then
+    rm -rf "$template"
+    WINEPREFIX="$template" WINEARCH="$arch" wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$template" wineserver -w
+    touch "$template/.complete"
+  fi
+) 9>"$cache/wine/template.lock"
+
+if [ -n "${AV_WINE_KEEP_PREFIX:-}" ]; then
+  prefix="$AV_WINE_KEEP_PREFIX"
+  keep=1
+  mkdir -p "$prefix"
+  [ -f "$prefix/system.reg" ] || cp -a "$template/." "$prefix/"
+else
+  prefix="$(mktemp -d "${TMPDIR:-/tmp}/av-wine.XXXXXX")"
+  keep=0
+  cp -a "$template/." "$prefix/"
+fi
+export WINEPREFIX="$prefix"
+
+cleanup() {
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  [ "$keep" = 1 ] || rm -rf "$prefix"
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+else
+  wine "$@"
+fi
+rc=$?
+WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+exit $rc

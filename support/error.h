@@ -1,0 +1,77 @@
+// The installer's error model: how a failure travels (an exception carrying an
+// error code), how a caught failure becomes one error code, the short code
+// text the user sees, the system's message texts, and the error boxes.
+//
+// Three categories are used: the system category (Windows error codes and
+// HRESULTs), the generic category (run-time library errno values) and
+// compress_category() (the installer's own codes 3 to 7).
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <system_error>
+
+namespace av {
+
+// The installer's own codes, in compress_category().
+enum class compress_errc : int {
+    invalid_checksum = 3,   // a written file's CRC-32 differs from its entry
+    validation_failed = 4,  // the validation pass found the payload unreadable
+    interrupted = 5,        // a notification handler answered abort
+    bzip2_failed = 6,       // the decompressor met corrupt data
+    unexpected = 7,         // anything else, and every unrecognised failure
+};
+
+// The category named "compress"; created once, compared by identity.
+const std::error_category& compress_category() noexcept;
+
+std::error_code make_error_code(compress_errc e) noexcept;
+
+// Throws std::system_error with a code in compress_category().
+[[noreturn]] void throw_compress_error(compress_errc e);
+
+// The error code of a caught failure; never fails.
+std::error_code error_from_exception(const std::exception& e) noexcept;
+
+// The run-time library's last error: its last operating-system error
+// (_doserrno) in the system category, else errno in the generic category,
+// else {0, system}. Natively only errno exists.
+std::error_code last_crt_error() noexcept;
+
+// Clears both of the run-time library's recorded errors.
+void clear_crt_error() noexcept;
+
+// The code text shown in message 121: "1:%08X" (system), "2:%08X" (generic),
+// "%d" (compress), "7" for any other category.
+std::wstring error_code_text(const std::error_code& code);
+
+// The operating system's text for a Windows code or HRESULT, without trailing
+// line breaks; falls back to the text of E_FAIL, then to "Error".
+std::wstring system_message(std::uint32_t code, std::uint16_t language = 0);
+
+// The text for a code, with application-defined codes (customer bit) naming a
+// string resource.
+std::wstring error_message(std::uint32_t code);
+
+// Shows error_message(code) in the support library's message box.
+void show_error(std::uint32_t code);
+
+// Shows system_message(code) owned by `owner` (may be null); returns false.
+bool show_system_error(void* owner, std::uint32_t code);
+
+// Throws std::system_error {code, system category} with an empty message.
+[[noreturn]] void throw_system_error(std::uint32_t code);
+
+// Shows "Initialization Error" and ends the process with exit code -11.
+[[noreturn]] void fatal_initialization_error();
+
+inline constexpr std::uint32_t e_fail = 0x80004005u;
+inline constexpr std::uint32_t e_unexpected = 0x8000FFFFu;
+
+}  // namespace av
+
+namespace std {
+template <>
+struct is_error_code_enum<av::compress_errc> : true_type {};
+}  // namespace std
