@@ -2,6 +2,15 @@
 // granting the built-in Users group access on a file or folder, switching a
 // privilege, and (on Windows) the Everyone descriptor of the global named
 // objects. None of them throws; they answer with a bool.
+//
+// In the Linux build (portable tests and tools) there are no access lists:
+// GrantUsersAccess maps the mask onto the group and other permission bits
+// (FILE_READ_DATA 0x1 adds read, FILE_WRITE_DATA 0x2 write, FILE_EXECUTE
+// 0x20 execute; nothing is removed; a missing path gives false), SetPrivilege
+// answers true, and IsAdministrator is true when the effective user is root.
+// The Windows-only parts (the bound security functions, the Everyone
+// descriptor, the in-memory building of the new list) are in
+// uninstall/win32/security.h.
 #pragma once
 
 #include <cstdint>

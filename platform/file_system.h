@@ -1,0 +1,113 @@
+// The file-system half of the platform seam: files, folders, attributes, the
+// temporary folder and temporary file names, whole-file reading and writing,
+// and the shell's notice that a folder was created.
+//
+// The contract is one abstract class, `file_system`, in the installer's own
+// vocabulary. `system_file_system()` is the machine's: on Windows the kernel
+// and shell functions (paths are used as they come, no long-path prefix); on
+// Linux plain POSIX files (good enough for the portable tests and tools; a
+// path is taken as UTF-8 of the wide text). platform/fault_injection.h wraps
+// any implementation to make a chosen operation fail.
+//
+// Every operation answers with a std::error_code, empty on success, otherwise
+// a Windows code in the system category (platform/win_error.h) - on Linux the
+// Windows code that matches errno - so callers behave the same on both
+// builds. No operation throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <system_error>
+
+namespace av::platform {
+
+// File attribute bits, with their Windows values. On Linux only read-only is
+// kept (as the owner's write permission bit); the others read back as
+// attr_normal / attr_archive for files and attr_directory for folders.
+inline constexpr std::uint32_t attr_readonly = 0x1;
+inline constexpr std::uint32_t attr_hidden = 0x2;
+inline constexpr std::uint32_t attr_system = 0x4;
+inline constexpr std::uint32_t attr_directory = 0x10;
+inline constexpr std::uint32_t attr_archive = 0x20;
+inline constexpr std::uint32_t attr_normal = 0x80;
+inline constexpr std::uint32_t attr_not_content_indexed = 0x2000;
+
+// A file opened for writing; closed (and flushed) on destruction.
+class output_file {
+public:
+    virtual ~output_file() = default;
+    // Writes all of `data` or fails (a short write is reported as disk_full).
+    virtual std::error_code write(std::span<const std::byte> data) = 0;
+    // Closes the file; further writes fail. Closing twice does nothing.
+    virtual std::error_code close() = 0;
+};
+
+// A file opened for reading; closed on destruction.
+class input_file {
+public:
+    virtual ~input_file() = default;
+    // Reads up to buffer.size() bytes into `buffer`; `got` is 0 at the end.
+    virtual std::error_code read(std::span<std::byte> buffer, std::size_t& got) = 0;
+};
+
+class file_system {
+public:
+    virtual ~file_system() = default;
+
+    // The attribute bits of a file or folder (GetFileAttributesW).
+    virtual std::error_code get_attributes(const std::wstring& path, std::uint32_t& attributes) = 0;
+    // Sets them (SetFileAttributesW); attr_normal alone clears the others.
+    virtual std::error_code set_attributes(const std::wstring& path, std::uint32_t attributes) = 0;
+
+    // Copies a file with its data and attributes (CopyFileW); with
+    // `overwrite` false an existing target fails with file_exists.
+    virtual std::error_code copy_file(const std::wstring& from, const std::wstring& to,
+                                      bool overwrite) = 0;
+    // Moves (renames) a file, also to another volume (MoveFileW); an existing
+    // target fails with already_exists.
+    virtual std::error_code move_file(const std::wstring& from, const std::wstring& to) = 0;
+    // Deletes a file (DeleteFileW); a read-only file fails with access_denied.
+    virtual std::error_code delete_file(const std::wstring& path) = 0;
+
+    // Creates one folder; its parent must exist (CreateDirectoryW).
+    virtual std::error_code create_folder(const std::wstring& path) = 0;
+    // Removes an empty folder (RemoveDirectoryW); otherwise dir_not_empty.
+    virtual std::error_code remove_folder(const std::wstring& path) = 0;
+    // Tells the shell that a folder was created (SHChangeNotify, SHCNE_MKDIR,
+    // SHCNF_PATHW). Nothing on Linux. Cannot fail.
+    virtual void notify_folder_created(const std::wstring& path) = 0;
+
+    // The user's temporary folder, ending with a separator (GetTempPathW).
+    virtual std::error_code temp_folder(std::wstring& path) = 0;
+    // A new, unique, empty file in `folder` whose name starts with `prefix`
+    // (GetTempFileNameW with unique number 0: the file is created).
+    virtual std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
+                                           std::wstring& path) = 0;
+
+    // Creates or truncates a file for writing, not shared, normal attributes
+    // (CreateFileW, CREATE_ALWAYS). A read-only file cannot be replaced.
+    virtual std::error_code create_file(const std::wstring& path,
+                                        std::unique_ptr<output_file>& file) = 0;
+    // Opens an existing file for reading, shared for reading (OPEN_EXISTING).
+    virtual std::error_code open_file(const std::wstring& path,
+                                      std::unique_ptr<input_file>& file) = 0;
+};
+
+// The machine's file system (a process-wide object).
+file_system& system_file_system();
+
+// Convenience on top of any file_system.
+
+// True when `path` names an existing folder.
+bool is_folder(file_system& fs, const std::wstring& path);
+// True when `path` names an existing file (not a folder).
+bool is_file(file_system& fs, const std::wstring& path);
+// Reads a whole file.
+std::error_code read_whole_file(file_system& fs, const std::wstring& path, std::string& bytes);
+// Creates or replaces a file with `bytes` (one write).
+std::error_code write_whole_file(file_system& fs, const std::wstring& path, std::string_view bytes);
+
+}  // namespace av::platform
