@@ -7,7 +7,6 @@
 #include "support/error.h"
 
 #include <boost/filesystem/operations.hpp>
-#include <boost/iostreams/device/mapped_file.hpp>
 
 #include <cstdio>
 #include <fstream>
@@ -132,28 +131,24 @@ int pack(const fs::path& manifest, const fs::path& archive)
     return 0;
 }
 
-// The archive, mapped read-only and read in place like the resource.
-struct mapped_archive {
-    boost::iostreams::mapped_file_source file;
-    std::optional<av::imemstream> stream;
+// The archive read as a seekable stream (not mapped: memory stays the same
+// whatever the archive's size).
+struct archive_file {
+    std::ifstream in;
 
-    explicit mapped_archive(const fs::path& path)
+    explicit archive_file(const fs::path& path) : in(path.string(), std::ios::binary)
     {
-        if (fs::file_size(path) == 0) {
-            stream.emplace();
-            return;
-        }
-        file.open(path.string());
-        stream.emplace(file.data(), file.size());
+        if (!in)
+            throw std::runtime_error("cannot read " + path.string());
     }
 };
 
 int list(const fs::path& path)
 {
-    mapped_archive archive(path);
+    archive_file archive(path);
     av::archive_table table;
     try {
-        table = av::read_archive_table(*archive.stream);
+        table = av::read_archive_table(archive.in);
     } catch (const std::exception& e) {
         std::cout << "error: " << wide_to_utf8(av::error_code_text(av::error_from_exception(e))) << "\n";
         return 1;
@@ -172,8 +167,8 @@ int list(const fs::path& path)
 
 int verify(const fs::path& path)
 {
-    mapped_archive archive(path);
-    if (!av::validate_payload(*archive.stream)) {
+    archive_file archive(path);
+    if (!av::validate_payload(archive.in)) {
         std::cout << "error: " << wide_to_utf8(av::error_code_text(av::make_error_code(av::compress_errc::validation_failed)))
                   << "\n";
         return 1;
@@ -186,8 +181,8 @@ int extract(const fs::path& path, const fs::path& root_arg)
     fs::create_directories(root_arg);
     const fs::path root = fs::canonical(root_arg);
     av::set_native_folder_root(av::path_to_wide(root));
-    mapped_archive archive(path);
-    av::imemstream& stream = *archive.stream;
+    archive_file archive(path);
+    std::istream& stream = archive.in;
 
     std::error_code failure;
     std::wstring failed_path;
