@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -68,6 +70,28 @@ bool show_system_error(void* owner, std::uint32_t code);
 
 inline constexpr std::uint32_t e_fail = 0x80004005u;
 inline constexpr std::uint32_t e_unexpected = 0x8000FFFFu;
+
+// Application-defined codes: the customer bit, and with it the bit that makes
+// the low 16 bits a string-resource identifier.
+inline constexpr std::uint32_t customer_code_bit = 0x20000000u;
+inline constexpr std::uint32_t string_code_bit = 0x08000000u;
+
+namespace details {
+
+// Where system message texts come from: the text for a code in a language
+// as the system stores it (trailing line breaks included), or nothing.
+using system_text_source = std::function<std::optional<std::wstring>(std::uint32_t code, std::uint16_t language)>;
+
+// system_message over a given source: trailing CR/LF removed, E_FAIL's text
+// for a code without one, "Error" when E_FAIL has none either.
+std::wstring system_message_from(const system_text_source& source, std::uint32_t code, std::uint16_t language);
+
+// The platform's source: FormatMessageW from the system (asked once more
+// with language 0 when the language has no message resources) on Windows; a
+// table of the common codes' texts natively.
+std::optional<std::wstring> format_system_message(std::uint32_t code, std::uint16_t language);
+
+}  // namespace details
 
 }  // namespace av
 

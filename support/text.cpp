@@ -154,23 +154,21 @@ std::u16string utf16_from_wide(std::wstring_view text)
     return result;
 }
 
-}  // namespace details
-}  // namespace av
-
-namespace {
-
-namespace fs = boost::filesystem;
-
-fs::path to_path(const std::wstring& text)
+std::string utf8_from_wide(std::wstring_view text)
 {
-#if defined(_WIN32)
-    return fs::path(text);
-#else
-    // Linux paths are bytes; the installer's own files name them in UTF-8,
-    // whatever the process locale says.
     std::string utf8;
-    for (const wchar_t c : text) {
-        const auto v = static_cast<std::uint32_t>(c);
+    utf8.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t v = static_cast<std::uint32_t>(text[i]);
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (v >= 0xD800 && v < 0xDC00 && i + 1 < text.size()) {
+                const auto low = static_cast<std::uint32_t>(text[i + 1]);
+                if (low >= 0xDC00 && low < 0xE000) {
+                    v = 0x10000 + ((v - 0xD800) << 10) + (low - 0xDC00);
+                    ++i;
+                }
+            }
+        }
         if (v < 0x80) {
             utf8.push_back(static_cast<char>(v));
         } else if (v < 0x800) {
@@ -187,7 +185,63 @@ fs::path to_path(const std::wstring& text)
             utf8.push_back(static_cast<char>(0x80 | (v & 0x3F)));
         }
     }
-    return fs::path(utf8);
+    return utf8;
+}
+
+std::wstring wide_from_utf8(std::string_view bytes)
+{
+    // A byte that is not part of a valid sequence stands for itself, so that
+    // no two byte strings decode alike.
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1
+                                   : (lead >> 5) == 0x6 ? 2
+                                   : (lead >> 4) == 0xE ? 3
+                                   : (lead >> 3) == 0x1E ? 4
+                                                         : 0;
+        bool valid = length != 0 && i + length <= bytes.size();
+        std::uint32_t value = length == 1 ? lead : length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            value = (value << 6) | (next & 0x3Fu);
+        }
+        if (!valid) {
+            text.push_back(static_cast<wchar_t>(lead));
+            ++i;
+            continue;
+        }
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (value > 0xFFFF) {
+                text.push_back(static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10)));
+                text.push_back(static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
+                i += length;
+                continue;
+            }
+        }
+        text.push_back(static_cast<wchar_t>(value));
+        i += length;
+    }
+    return text;
+}
+
+}  // namespace details
+}  // namespace av
+
+namespace {
+
+namespace fs = boost::filesystem;
+
+fs::path to_path(const std::wstring& text)
+{
+#if defined(_WIN32)
+    return fs::path(text);
+#else
+    // Linux paths are bytes; the installer names them in UTF-8, whatever
+    // the process locale says.
+    return fs::path(av::details::utf8_from_wide(text));
 #endif
 }
 
@@ -196,29 +250,7 @@ std::wstring from_path(const fs::path& element)
 #if defined(_WIN32)
     return element.wstring();
 #else
-    // UTF-8 back to wide characters; a byte that is not part of a valid
-    // sequence stands for itself, so that no two names decode alike.
-    const std::string& bytes = element.native();
-    std::wstring text;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        bool valid = length != 0 && i + length <= bytes.size();
-        std::uint32_t value = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            value = (value << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            text.push_back(static_cast<wchar_t>(lead));
-            ++i;
-            continue;
-        }
-        text.push_back(static_cast<wchar_t>(value));
-        i += length;
-    }
-    return text;
+    return av::details::wide_from_utf8(element.native());
 #endif
 }
 

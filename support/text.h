@@ -86,6 +86,11 @@ std::wstring string_table_entry(resource_data block, unsigned index);
 std::wstring wide_from_utf16(const std::byte* data, std::size_t units);
 std::u16string utf16_from_wide(std::wstring_view text);
 
+// Wide text to UTF-8 and back (how the Linux build names files). A byte
+// that starts no valid sequence decodes to the character of its own value.
+std::string utf8_from_wide(std::wstring_view text);
+std::wstring wide_from_utf8(std::string_view bytes);
+
 // Whether two path elements are equal ignoring case (locale-aware on Windows).
 bool equal_ignoring_case(std::wstring_view a, std::wstring_view b);
 

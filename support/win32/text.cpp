@@ -18,6 +18,8 @@ std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, 
     to_next = to;
     if (from == from_end)
         return ok;
+    if (from_end - from > 0x7FFFFFFF)
+        return error;
     const int written =
         ::WideCharToMultiByte(m_code_page, WC_NO_BEST_FIT_CHARS, from, static_cast<int>(from_end - from), to,
                               static_cast<int>(std::min<std::ptrdiff_t>(to_end - to, 0x7FFFFFFF)), nullptr, nullptr);
@@ -36,6 +38,8 @@ std::codecvt_base::result w2a_codecvt::do_in(state_type&, const char* from, cons
     to_next = to;
     if (from == from_end)
         return ok;
+    if (from_end - from > 0x7FFFFFFF)
+        return error;
     const int written =
         ::MultiByteToWideChar(m_code_page, MB_PRECOMPOSED, from, static_cast<int>(from_end - from), to,
                               static_cast<int>(std::min<std::ptrdiff_t>(to_end - to, 0x7FFFFFFF)));
@@ -54,7 +58,7 @@ std::codecvt_base::result w2a_codecvt::do_unshift(state_type&, char* to, char*, 
 
 int w2a_codecvt::do_length(state_type&, const char* from, const char* from_end, std::size_t max) const
 {
-    if (from == from_end)
+    if (from == from_end || from_end - from > 0x7FFFFFFF)
         return 0;
     const int count =
         ::MultiByteToWideChar(m_code_page, MB_PRECOMPOSED, from, static_cast<int>(from_end - from), nullptr, 0);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -145,6 +146,68 @@ struct version_block {
         return serialise(root);
     }
 };
+
+// A minimal 32-bit Windows image whose only section holds a resource
+// directory with one resource: RT_VERSION 1, language neutral.
+inline bytes image_with_version(const bytes& block)
+{
+    bytes out(0x40, std::byte{0});
+    out[0] = std::byte{'M'};
+    out[1] = std::byte{'Z'};
+    out[0x3C] = std::byte{0x40};
+    put_u32(out, 0x00004550);  // "PE\0\0"
+    put_u16(out, 0x014C);      // i386
+    put_u16(out, 1);           // one section
+    put_u32(out, 0);
+    put_u32(out, 0);
+    put_u32(out, 0);
+    put_u16(out, 224);         // optional header size
+    put_u16(out, 0x0102);
+    const std::size_t optional_header = out.size();
+    out.resize(optional_header + 224, std::byte{0});
+    out[optional_header] = std::byte{0x0B};
+    out[optional_header + 1] = std::byte{0x01};
+    const std::size_t resources_size = 0x58 + block.size();
+    {
+        bytes tail;
+        put_u32(tail, 16);  // NumberOfRvaAndSizes
+        std::copy(tail.begin(), tail.end(), out.begin() + static_cast<std::ptrdiff_t>(optional_header + 92));
+        bytes dir;
+        put_u32(dir, 0x1000);
+        put_u32(dir, static_cast<std::uint32_t>(resources_size));
+        std::copy(dir.begin(), dir.end(), out.begin() + static_cast<std::ptrdiff_t>(optional_header + 96 + 2 * 8));
+    }
+    // The section table.
+    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+    for (const char c : name)
+        out.push_back(std::byte(c));
+    put_u32(out, static_cast<std::uint32_t>(resources_size));  // virtual size
+    put_u32(out, 0x1000);                                      // virtual address
+    put_u32(out, static_cast<std::uint32_t>((resources_size + 0x1FF) & ~0x1FFu));
+    put_u32(out, 0x200);  // raw data
+    out.resize(0x200, std::byte{0});
+    // Three directory levels of one entry each, then the data entry.
+    const auto directory = [&](std::uint32_t id, std::uint32_t target) {
+        put_u32(out, 0);
+        put_u32(out, 0);
+        put_u32(out, 0);
+        put_u16(out, 0);
+        put_u16(out, 1);
+        put_u32(out, id);
+        put_u32(out, target);
+    };
+    directory(16, 0x80000000u | 0x18);
+    directory(1, 0x80000000u | 0x30);
+    directory(0, 0x48);
+    put_u32(out, 0x1000 + 0x58);
+    put_u32(out, static_cast<std::uint32_t>(block.size()));
+    put_u32(out, 0);
+    put_u32(out, 0);
+    out.resize(0x200 + 0x58, std::byte{0});
+    out.insert(out.end(), block.begin(), block.end());
+    out.resize(0x200 + ((resources_size + 0x1FF) & ~std::size_t{0x1FF}), std::byte{0});
+    return out;
+}
 
 inline std::vector<std::uint8_t> to_u8(const bytes& b)
 {

@@ -197,6 +197,18 @@ TEST_F(SamePathTest, EquivalentSpellingsOfAnExistingFile)
     EXPECT_FALSE(SamePath(w(file), w(m_root / "dir" / "sub")));
 }
 
+TEST_F(SamePathTest, CaseDifferentSpellingsOfAnExistingFile)
+{
+    const bool same = SamePath(w(m_root / "dir" / "a.txt"), w(m_root / "DIR" / "A.TXT"));
+#if defined(_WIN32)
+    // The file system ignores case: both name the existing file.
+    EXPECT_TRUE(same);
+#else
+    // Case matters here: the second does not exist, so they differ.
+    EXPECT_FALSE(same);
+#endif
+}
+
 TEST_F(SamePathTest, ExactlyOneExisting)
 {
     EXPECT_FALSE(SamePath(w(m_root / "dir" / "a.txt"), w(m_root / "dir" / "missing.txt")));

@@ -42,6 +42,11 @@ inline std::map<int, std::wstring> WizardMessages() {
         {111, {L"Select '%1' Installation Folder.", L"S\u00E9lectionnez le dossier de '%1'."}},
         {112, {L"Create a Shortcut in the following Menu:", L"Cr\u00E9er un raccourci dans le menu suivant :"}},
         {113, {L"Create a Shortcut on the Desktop.", L"Cr\u00E9er un raccourci sur le bureau."}},
+        {121, {L"Installation failed (Error Code %1).", L"\u00C9chec de l'installation (code d'erreur %1)."}},
+        {129, {L"'%1' will be installed in the selected Langage, but the Installer, still under translation,  shall "
+               L"run in English.",
+               L"'%1' sera install\u00E9 dans la langue choisie, mais l'installeur, en cours de traduction, "
+               L"s'ex\u00E9cutera en fran\u00E7ais."}},
         {120, {L"Installation is complete.", L"L'installation est termin\u00E9e."}},
         {122, {L"Installation Options", L"Options d'installation"}},
         {123, {L"Installation Folder: %1.", L"Dossier d'installation : %1."}},

@@ -1,0 +1,140 @@
+// The validation and extraction passes: the compressed bytes are read in
+// place from the stream's buffer, 4096 at a time, and decompressed in steps
+// of at most 4096 bytes; nothing is ever held whole.
+#include "payload/payload.h"
+
+#include "support/error.h"
+
+#include <boost/filesystem/exception.hpp>
+#include <boost/iostreams/filter/bzip2.hpp>
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+
+namespace av {
+namespace {
+
+constexpr std::streamsize block_size = 4096;
+
+// The compressed side: the stream's buffer read directly (the stream's
+// state flags stay untouched), counting what was read.
+struct counting_source {
+    using char_type = char;
+    using category = boost::iostreams::source_tag;
+
+    std::streambuf* buffer;
+    std::uint64_t* count;
+
+    std::streamsize read(char* s, std::streamsize n)
+    {
+        const std::streamsize got = buffer->sgetn(s, std::min(n, block_size));
+        if (got <= 0)
+            return -1;
+        *count += static_cast<std::uint64_t>(got);
+        return got;
+    }
+};
+
+// Decompresses everything `buffer` holds, handing the output to `sink` in
+// chunks of at most 4096 bytes. An empty buffer has nothing to decompress.
+template <class Sink>
+void decompress(std::streambuf& buffer, std::uint64_t& compressed_read, Sink&& sink)
+{
+    if (std::char_traits<char>::eq_int_type(buffer.sgetc(), std::char_traits<char>::eof()))
+        return;
+    boost::iostreams::bzip2_decompressor decompressor(false, block_size);
+    counting_source source{&buffer, &compressed_read};
+    char block[block_size];
+    for (;;) {
+        // A bzip2 error counts as one only when the decompression itself
+        // left no run-time library error behind.
+        clear_crt_error();
+        const std::streamsize n = decompressor.read(source, block, block_size);
+        if (n < 0)
+            break;
+        sink(block, n);
+    }
+    decompressor.close(source, std::ios_base::in);
+}
+
+}  // namespace
+
+bool validate_payload(std::istream& stream)
+{
+    std::streambuf* buffer = stream.rdbuf();
+    if (buffer == nullptr)
+        return false;
+    try {
+        std::uint64_t read = 0;
+        decompress(*buffer, read, [](const char*, std::streamsize) {});
+    } catch (...) {
+        return false;
+    }
+    return stream.rdstate() == std::ios_base::goodbit
+           && std::char_traits<char>::eq_int_type(buffer->sgetc(), std::char_traits<char>::eof());
+}
+
+bool extract_payload(std::istream& stream, const std::wstring& install_folder, const std::wstring& sample_folder,
+                     const std::wstring& temporary_folder, const notification_callback& on_notification,
+                     const extraction_hooks& hooks)
+{
+    std::error_code code;
+    std::wstring failed_path;
+    std::optional<payload_writer> writer;
+    try {
+        if (on_notification)
+            on_notification(notification::started{});
+        writer.emplace(install_folder, sample_folder, temporary_folder, on_notification, hooks);
+        std::streambuf* buffer = stream.rdbuf();
+        if (buffer == nullptr)
+            throw_compress_error(compress_errc::unexpected);
+        std::uint64_t compressed_read = 0;
+        auto offer = [&writer](const char* bytes, std::streamsize count) {
+            // The writer takes at most what its current step needs; the rest
+            // is offered again until the chunk is gone. Every call either
+            // takes bytes or moves to another entry.
+            while (count > 0) {
+                const std::size_t before = writer->entry_index();
+                const std::streamsize taken = writer->write(bytes, count);
+                if (taken == 0 && writer->entry_index() == before)
+                    throw_compress_error(compress_errc::unexpected);
+                bytes += taken;
+                count -= taken;
+            }
+        };
+        try {
+            decompress(*buffer, compressed_read, offer);
+            // Entries of size 0 at the very end are created by empty chunks.
+            for (;;) {
+                const std::size_t before = writer->entry_index();
+                writer->write(nullptr, 0);
+                if (writer->entry_index() == before)
+                    break;
+            }
+            // The stream ended before the declared data, or no header came.
+            if (!writer->complete())
+                throw_compress_error(compress_errc::unexpected);
+        } catch (...) {
+            if (const auto path = writer->file_in_progress())
+                failed_path = path_to_wide(*path);
+            throw;
+        }
+        if (on_notification)
+            on_notification(notification::finished{compressed_read, writer->total()});
+        return true;
+    } catch (const std::exception& e) {
+        code = error_from_exception(e);
+        if (failed_path.empty()) {
+            if (const auto* fe = dynamic_cast<const boost::filesystem::filesystem_error*>(&e))
+                failed_path = path_to_wide(fe->path1());
+        }
+    }
+    // The file in progress (if any) is closed before the failure is reported.
+    writer.reset();
+    if (on_notification)
+        on_notification(notification::failed{code, failed_path});
+    return false;
+}
+
+}  // namespace av

@@ -1,0 +1,252 @@
+#include "payload/writer.h"
+
+#include "payload/crc32.h"
+#include "support/error.h"
+
+#include <boost/filesystem/operations.hpp>
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace av {
+namespace {
+
+std::uint32_t read_u32(std::istream& in)
+{
+    unsigned char b[4];
+    if (!in.read(reinterpret_cast<char*>(b), 4))
+        throw_compress_error(compress_errc::unexpected);
+    return b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
+}
+
+std::uint64_t read_u64(std::istream& in)
+{
+    const std::uint64_t low = read_u32(in);
+    return low | (std::uint64_t{read_u32(in)} << 32);
+}
+
+std::wstring read_text(std::istream& in, std::uint64_t& left)
+{
+    const std::uint32_t units = read_u32(in);
+    if (units > left / 2)
+        throw_compress_error(compress_errc::unexpected);
+    left -= std::uint64_t{units} * 2;
+    std::string bytes(std::size_t{units} * 2, '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw_compress_error(compress_errc::unexpected);
+    return decode_utf16le(bytes.data(), units);
+}
+
+}  // namespace
+
+std::unique_ptr<exclusive_output_file> open_destination(const boost::filesystem::path& path, rights_folders& rights,
+                                                        const rights_folders::grant_function& grant)
+{
+    namespace fs = boost::filesystem;
+    if (fs::exists(path)) {
+        if (fs::is_regular_file(path))  // follows a symbolic link to its target
+            clear_read_only(path);
+    } else {
+        const fs::path parent = path.parent_path();
+        if (!parent.empty() && !fs::exists(parent))
+            fs::create_directories(parent);
+    }
+    rights.grant(path.parent_path(), grant);
+    return std::make_unique<exclusive_output_file>(path);
+}
+
+void verify_file(const payload_entry& entry, const extraction_hooks& hooks)
+{
+    constexpr int max_retries = 3;
+    for (int attempt = 0;; ++attempt) {
+        clear_crt_error();
+        std::uint32_t crc = 0;
+        try {
+            crc = hooks.crc_of_file ? hooks.crc_of_file(entry.destination) : file_crc32(entry.destination);
+        } catch (const std::system_error& e) {
+            // Another process (a virus scanner, say) may hold the fresh file
+            // for a moment.
+            if (e.code() != std::error_code(sharing_violation, std::system_category()) || attempt == max_retries)
+                throw;
+            const std::chrono::milliseconds pause(1000);
+            if (hooks.sleep)
+                hooks.sleep(pause);
+            else
+                std::this_thread::sleep_for(pause);
+            continue;
+        }
+        if (crc != entry.crc32)
+            throw_compress_error(compress_errc::invalid_checksum);
+        return;
+    }
+}
+
+payload_writer::payload_writer(std::wstring install_folder, std::wstring sample_folder, std::wstring temporary_folder,
+                               notification_callback on_notification, extraction_hooks hooks)
+    : inputs_{std::move(install_folder), std::move(sample_folder), std::move(temporary_folder)},
+      on_notification_(std::move(on_notification)),
+      hooks_(std::move(hooks)),
+      header_(std::make_unique<memstream>())
+{
+}
+
+payload_writer::~payload_writer() = default;
+
+boost::filesystem::path payload_writer::resolve_destination(const std::wstring& destination_dir)
+{
+    return av::resolve_destination(destination_dir, inputs_, rights_);
+}
+
+std::optional<boost::filesystem::path> payload_writer::file_in_progress() const
+{
+    if (index_ == 0 || !in_progress_ || skipping_ || index_ > entries_.size())
+        return std::nullopt;
+    return entries_[index_ - 1].destination;
+}
+
+void payload_writer::notify(const notification& n, bool honour_abort)
+{
+    if (!on_notification_)
+        return;
+    if (on_notification_(n) == notification::result::abort && honour_abort)
+        throw_compress_error(compress_errc::interrupted);
+}
+
+std::streamsize payload_writer::write(const char* bytes, std::streamsize count)
+{
+    if (failed_)
+        return count;
+    const int unwinding = std::uncaught_exceptions();
+    std::streamsize taken = 0;
+    try {
+        taken = index_ == 0 ? write_header(bytes, count) : write_data(bytes, count);
+    } catch (...) {
+        failed_ = true;
+        throw;
+    }
+    // Called by some clean-up while a failure unwinds: nothing more may be
+    // parsed or written.
+    if (unwinding > 0)
+        failed_ = true;
+    return taken;
+}
+
+std::streamsize payload_writer::write_header(const char* bytes, std::streamsize count)
+{
+    if (count <= 0)
+        return 0;
+    const auto buffered = static_cast<std::uint64_t>(header_->rdbuf()->size());
+    if (buffered < 8) {
+        const auto n = std::min<std::uint64_t>(8 - buffered, static_cast<std::uint64_t>(count));
+        header_->write(bytes, static_cast<std::streamsize>(n));
+        if (buffered + n == 8) {
+            header_->seekg(0);
+            header_size_ = read_u64(*header_);
+            // A header_size above 4 GiB is corrupt: rejected before anything
+            // is buffered for it. So is one too short for entry_count.
+            if ((header_size_ >> 32) != 0 || header_size_ < archive_prefix_size)
+                throw_compress_error(compress_errc::unexpected);
+        }
+        return static_cast<std::streamsize>(n);
+    }
+    const auto n = std::min<std::uint64_t>(header_size_ - buffered, static_cast<std::uint64_t>(count));
+    header_->write(bytes, static_cast<std::streamsize>(n));
+    if (buffered + n == header_size_)
+        parse_header();
+    return static_cast<std::streamsize>(n);
+}
+
+void payload_writer::parse_header()
+{
+    header_->seekg(8);
+    std::uint64_t left = header_size_ - archive_prefix_size;
+    const std::uint32_t count = read_u32(*header_);
+    // Every record takes at least its fixed fields: a count that cannot fit
+    // is refused before anything is reserved for it.
+    if (count > left / entry_fixed_size)
+        throw_compress_error(compress_errc::unexpected);
+    std::vector<payload_entry> entries;
+    entries.reserve(count);
+    std::uint64_t sum = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (left < entry_fixed_size)
+            throw_compress_error(compress_errc::unexpected);
+        left -= entry_fixed_size;
+        const std::wstring source = read_text(*header_, left);
+        const std::wstring destination_dir = read_text(*header_, left);
+        payload_entry entry;
+        entry.kind = read_u32(*header_);
+        entry.size = read_u64(*header_);
+        entry.crc32 = read_u32(*header_);
+        // The file name comes from the source path; a name that would denote
+        // the folder itself is refused.
+        const std::wstring name = last_path_element(source);
+        if (name.empty() || name == L"." || name == L"..")
+            throw_compress_error(compress_errc::unexpected);
+        if (entry.size > UINT64_MAX - header_size_ - sum)
+            throw_compress_error(compress_errc::unexpected);
+        sum += entry.size;
+        entry.source = wide_to_path(source);
+        entry.destination = resolve_destination(destination_dir) / wide_to_path(name);
+        entries.push_back(std::move(entry));
+    }
+    // The table must end exactly at header_size.
+    if (left != 0)
+        throw_compress_error(compress_errc::unexpected);
+    entries_ = std::move(entries);
+    total_ = header_size_ + sum;
+    position_ = header_size_;
+    index_ = 1;
+    header_.reset();  // only the table was needed
+    notify(notification::progress{position_, total_}, true);
+}
+
+std::streamsize payload_writer::write_data(const char* bytes, std::streamsize count)
+{
+    if (index_ - 1 >= entries_.size()) {
+        if (count <= 0)
+            return 0;
+        // More data than the table describes.
+        throw_compress_error(compress_errc::unexpected);
+    }
+    payload_entry& entry = entries_[index_ - 1];
+    if (!in_progress_) {
+        // A chunk of 0 bytes only completes an empty entry.
+        if (count <= 0 && entry.size != 0)
+            return 0;
+        notification::result answer = notification::result::proceed;
+        if (on_notification_)
+            answer = on_notification_(notification::file_started{entry});
+        if (answer == notification::result::abort)
+            throw_compress_error(compress_errc::interrupted);
+        remaining_ = entry.size;
+        in_progress_ = true;
+        skipping_ = answer == notification::result::skip;
+        if (!skipping_)
+            output_ = open_destination(entry.destination, rights_, hooks_.grant);
+    }
+    const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max<std::streamsize>(count, 0)), remaining_);
+    if (!skipping_ && n > 0)
+        output_->write(bytes, static_cast<std::size_t>(n));
+    remaining_ -= n;
+    position_ += n;
+    notify(notification::progress{position_, total_}, true);
+    if (remaining_ == 0) {
+        if (!skipping_) {
+            output_->close();
+            output_.reset();
+            verify_file(entry, hooks_);
+            notify(notification::file_done{entry}, true);
+        }
+        in_progress_ = false;
+        skipping_ = false;
+        ++index_;
+    }
+    return static_cast<std::streamsize>(n);
+}
+
+}  // namespace av

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Pictures of every wizard page, in English and in French, for a person to
+# look at. Starts the installer (or, while the installer cannot show the
+# wizard yet, the wizard preview) under Wine on a virtual screen with a
+# window manager, walks through the pages by keys with xdotool, and saves
+# PNG files under build/windows/screens/.
+#
+#   scripts/screens.sh [program.exe]
+#
+# Environment: AV_SCREENS_DIR (default build/windows/screens).
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="$root/build/windows/bin"
+out="${AV_SCREENS_DIR:-$root/build/windows/screens}"
+program="${1:-}"
+if [ -z "$program" ]; then
+  if [ -f "$bin/Install.exe" ]; then program="$bin/Install.exe"; else program="$bin/wizard_preview.exe"; fi
+fi
+[ -f "$program" ] || { echo "screens: $program is missing; build the windows preset first" >&2; exit 1; }
+for tool in Xvfb openbox xdotool xwd convert wine localedef; do
+  command -v "$tool" >/dev/null || { echo "screens: $tool is missing" >&2; exit 1; }
+done
+mkdir -p "$out"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/av-screens.XXXXXX")"
+pids=()
+cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Wine takes the user's language from the Unix locale: build the two
+# locales here rather than relying on the machine's generated ones.
+export LOCPATH="$work/locales"
+mkdir -p "$LOCPATH"
+localedef -i en_US -f UTF-8 "$LOCPATH/en_US.UTF-8" >/dev/null 2>&1 || true
+localedef -i fr_FR -f UTF-8 "$LOCPATH/fr_FR.UTF-8" >/dev/null 2>&1 || true
+
+# A free display, and a window manager so that keys reach Wine's windows.
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+export DISPLAY=":$display"
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# Without key bindings of its own, so that Alt+Space opens the wizard's
+# system menu rather than the window manager's.
+cat >"$work/openbox.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>yes</focusNew></focus>
+  <placement><policy>Smart</policy></placement>
+  <keyboard></keyboard>
+</openbox_config>
+XML
+openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+# One prefix for the whole session, copied from the runner's template.
+AV_WINE_KEEP_PREFIX="$work/prefix" "$root/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
+export WINEPREFIX="$work/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+shot() {  # shot NAME: the whole screen
+  sleep 0.6
+  # The screen cropped to what is drawn on it.
+  xwd -root -silent | convert xwd:- -trim +repage "png:$out/$1.png"
+  echo "  $1.png"
+}
+key() { xdotool key --clearmodifiers "$@" 2>/dev/null || true; sleep 0.4; }
+
+# Starts the program in a language and waits for its frame.
+start() {  # start LOCALE [ARGS...]
+  local locale="$1"
+  shift
+  LC_ALL="$locale" LANG="$locale" wine "$program" "$@" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    if window="$(xdotool search --onlyvisible --name 'Install' 2>/dev/null | head -1)" && [ -n "$window" ]; then
+      xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+      sleep 1
+      return 0
+    fi
+    sleep 0.2
+  done
+  echo "screens: no wizard window appeared" >&2
+  return 1
+}
+stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  sleep 0.5
+}
+
+walk() {  # walk PREFIX LOCALE
+  local p="$1" locale="$2"
+  echo "$p ($locale):"
+  # Quick installation.
+  start "$locale" /demo
+  shot "$p-0-start"
+  key Return;           shot "$p-1-mode"
+  key Return;           shot "$p-4-install"
+  key Escape;           shot "$p-4-cancel-question"
+  key Return                               # No: the wizard stays
+  key Return;           shot "$p-4-installed"
+  key Return;           shot "$p-5-end"
+  key alt+space Up Return; shot "$p-about"
+  key Return
+  stop
+  # Advanced installation: Tab from Next to the first radio button, Down
+  # to the second.
+  start "$locale"
+  key Return
+  key Tab Tab Tab Down
+  key Return;           shot "$p-2-folder"
+  key Return;           shot "$p-3-shortcut"
+  key Return;           shot "$p-4-install-advanced"
+  stop
+}
+
+walk en en_US.UTF-8
+walk fr fr_FR.UTF-8
+
+# Language list, from English: French relabels everything at once; Greek
+# (after Dutch and Polish, which also lack installer texts) shows message
+# 129 and the texts stay English.
+echo "language list:"
+start en_US.UTF-8
+key Tab Tab
+key Up;                 shot "list-0-french-start"
+key Return;             shot "list-1-french-mode"
+key shift+Tab shift+Tab shift+Tab   # back to the Start page by the Back button
+key space;              shot "list-2-french-start-again"
+key Tab Tab
+key Down Down Down Down Down        # English, Deutsch, Español, Italiano, Português
+key Down;               shot "list-3-dutch-notice"
+key Return
+key Down;               key Return   # Polski
+key Down;               shot "list-4-greek-notice"
+key Return;             shot "list-5-greek-start"
+stop
+echo "screens in $out"

@@ -1,0 +1,463 @@
+#include "payload_fixture.h"
+
+#include "payload/crc32.h"
+
+#include <boost/filesystem/operations.hpp>
+
+#include <map>
+
+namespace {
+
+namespace fs = boost::filesystem;
+using av::entry_kind;
+
+std::uint32_t k(entry_kind kind)
+{
+    return static_cast<std::uint32_t>(kind);
+}
+
+std::string pattern(std::size_t size, unsigned seed)
+{
+    std::string s(size, '\0');
+    std::uint32_t x = seed * 2654435761u + 1;
+    for (auto& c : s) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+class Extraction : public av_test::PayloadFixture {
+protected:
+    // Runs the installer's two passes over a compressed archive: validation,
+    // rewind, extraction.
+    bool run(const std::string& compressed, bool validate_first = true)
+    {
+        av::imemstream stream(compressed.data(), compressed.size());
+        av::extraction_hooks hooks;
+        hooks.grant = [this](const std::wstring& path, std::uint32_t mask, std::uint32_t flags) {
+            m_grants.push_back({av::wide_to_path(path), mask, flags});
+            return true;
+        };
+        hooks.sleep = [](std::chrono::milliseconds) {};
+        if (m_crc_of_file)
+            hooks.crc_of_file = m_crc_of_file;
+        auto callback = [&](const av::notification& n) {
+            if (n.index() == 0 && validate_first) {
+                m_validated = av::validate_payload(stream);
+                if (!m_validated)
+                    av::throw_compress_error(av::compress_errc::validation_failed);
+                stream.clear();
+                stream.seekg(0);
+            }
+            return m_log.on(n);
+        };
+        return av::extract_payload(stream, install(), m_sample, m_temporary, callback, hooks);
+    }
+
+    std::string code_text() const
+    {
+        const std::wstring w = av::error_code_text(m_log.failed_code);
+        return std::string(w.begin(), w.end());
+    }
+
+    struct grant {
+        fs::path path;
+        std::uint32_t mask;
+        std::uint32_t flags;
+    };
+    av_test::NotificationLog m_log;
+    std::vector<grant> m_grants;
+    bool m_validated = false;
+    std::wstring m_sample;
+    std::wstring m_temporary;
+    std::function<std::uint32_t(const fs::path&)> m_crc_of_file;
+};
+
+TEST_F(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
+{
+    av::archive_builder b;
+    const std::string big = pattern(10000, 1);
+    b.add_data(L"C:\\build\\bin\\Korvane.exe", L"<InstallPath>", k(entry_kind::main_program), big);
+    b.add_data(L"C:\\build\\empty-middle.dat", L"<InstallPath>\\Lang", k(entry_kind::language_module), "");
+    b.add_data(L"/src/data/Stock.dat", L"<CommonData>\\Arvell & Divizere\\Korvane", k(entry_kind::data_file), "stock");
+    b.add_data(L"empty-end.txt", L"<InstallPath>", k(entry_kind::sample), "");
+    const std::string archive = b.bytes();
+
+    ASSERT_TRUE(run(av::bzip2_compress(archive)));
+    EXPECT_TRUE(m_validated);
+    EXPECT_EQ(m_log.failed_count, 0);
+
+    const fs::path inst = av::wide_to_path(install());
+    EXPECT_EQ(av_test::read_all(inst / "Korvane.exe"), big);
+    EXPECT_TRUE(fs::is_regular_file(inst / "Lang" / "empty-middle.dat"));
+    EXPECT_EQ(fs::file_size(inst / "Lang" / "empty-middle.dat"), 0u);
+    EXPECT_EQ(av_test::read_all(known(av::csidl::common_appdata) / "Arvell & Divizere" / "Korvane" / "Stock.dat"),
+              "stock");
+    EXPECT_TRUE(fs::is_regular_file(inst / "empty-end.txt"));
+
+    const std::vector<std::string> files = {
+        "file_started Korvane.exe", "file_done Korvane.exe", "file_started empty-middle.dat",
+        "file_done empty-middle.dat", "file_started Stock.dat", "file_done Stock.dat",
+        "file_started empty-end.txt", "file_done empty-end.txt"};
+    std::vector<std::string> seen;
+    for (const auto& l : m_log.lines)
+        if (l.rfind("file_", 0) == 0)
+            seen.push_back(l);
+    EXPECT_EQ(seen, files);
+    EXPECT_EQ(m_log.lines.front(), "started");
+    EXPECT_EQ(m_log.lines.back(), "finished " + std::to_string(archive.size()));
+    // Progress starts after the header and ends at the total.
+    const auto progress = m_log.only("progress");
+    const std::string header_size = std::to_string(b.header().size());
+    EXPECT_EQ(progress.front(), "progress " + header_size + "/" + std::to_string(archive.size()));
+    EXPECT_EQ(progress.back(), "progress " + std::to_string(archive.size()) + "/" + std::to_string(archive.size()));
+}
+
+TEST_F(Extraction, DataIsWrittenInChunksOfAtMost4096Bytes)
+{
+    av::archive_builder b;
+    b.add_data(L"big.bin", L"<InstallPath>", 0, pattern(50000, 2));
+    ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
+    std::uint64_t last = b.header().size();
+    for (const auto& line : m_log.only("progress")) {
+        const std::uint64_t pos = std::stoull(line.substr(9));
+        EXPECT_LE(pos - last, 4096u);
+        last = pos;
+    }
+    EXPECT_EQ(last, b.header().size() + 50000);
+}
+
+TEST_F(Extraction, EmptyTableSucceedsWithoutFiles)
+{
+    av::archive_builder b;
+    ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(m_log.lines, (std::vector<std::string>{"started", "progress 12/12", "finished 12"}));
+    EXPECT_FALSE(fs::exists(av::wide_to_path(install())));
+}
+
+TEST_F(Extraction, OneByteMoreThanTheTableFailsAfterEveryFileIsVerified)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    b.add_data(L"b.bin", L"<InstallPath>", 0, pattern(5000, 3));
+    ASSERT_FALSE(run(av::bzip2_compress(b.bytes() + "x")));
+    EXPECT_EQ(code_text(), "7");
+    EXPECT_EQ(m_log.failed_count, 1);
+    EXPECT_EQ(m_log.only("file_done").size(), 2u);
+    EXPECT_EQ(m_log.lines.back(), "failed compress:7");
+    EXPECT_EQ(av_test::read_all(av::wide_to_path(install()) / "b.bin"), pattern(5000, 3));
+    EXPECT_TRUE(m_log.failed_path.empty());
+}
+
+TEST_F(Extraction, MalformedHeadersAreRejectedBeforeAnyFile)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    const std::string good = b.bytes();
+    auto with_u64_at = [](std::string s, std::size_t at, std::uint64_t v) {
+        for (int i = 0; i < 8; ++i)
+            s[at + i] = static_cast<char>(v >> (8 * i));
+        return s;
+    };
+    auto with_u32_at = [](std::string s, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s[at + i] = static_cast<char>(v >> (8 * i));
+        return s;
+    };
+    const std::uint64_t header_size = b.header().size();
+    const std::map<std::string, std::string> cases = {
+        {"header_size with high bits", with_u64_at(good, 0, header_size | (1ull << 32))},
+        {"header_size below 12", with_u64_at(good, 0, 11)},
+        {"table ends before header_size", with_u64_at(good, 0, header_size + 1)},
+        {"table runs past header_size", with_u64_at(good, 0, header_size - 1)},
+        {"entry_count beyond the table", with_u32_at(good, 8, 2)},
+        {"huge entry_count", with_u32_at(good, 8, 0xFFFFFFFFu)},
+        {"text longer than the table", with_u32_at(good, 12, 0x7FFFFFFFu)},
+        {"header cut short", good.substr(0, 20)},
+        {"no header at all", good.substr(0, 5)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        m_log = {};
+        EXPECT_FALSE(run(av::bzip2_compress(bytes))) << name;
+        EXPECT_EQ(code_text(), "7") << name;
+        EXPECT_TRUE(m_log.only("file_started").empty()) << name;
+        EXPECT_EQ(m_log.failed_count, 1) << name;
+    }
+    EXPECT_FALSE(fs::exists(av::wide_to_path(install())));
+}
+
+TEST_F(Extraction, ChecksumMismatchFailsWithThreeAndNamesTheFile)
+{
+    av::archive_builder b;
+    b.add_data(L"good.bin", L"<InstallPath>", 0, "good");
+    b.add_data(L"bad.bin", L"<InstallPath>", 0, "bad data").crc32 ^= 1;
+    b.add_data(L"never.bin", L"<InstallPath>", 0, "never");
+    ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(code_text(), "3");
+    const fs::path bad = av::wide_to_path(install()) / "bad.bin";
+    EXPECT_EQ(m_log.failed_path, av::path_to_wide(bad));
+    EXPECT_EQ(av_test::read_all(bad), "bad data");  // stays for the rollback
+    EXPECT_FALSE(fs::exists(av::wide_to_path(install()) / "never.bin"));
+    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done good.bin"}));
+}
+
+TEST_F(Extraction, CorruptCompressedDataFailsValidationAndExtraction)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, pattern(20000, 4));
+    const std::string good = av::bzip2_compress(b.bytes());
+    // Damage in the block data is found by the block checksum; damage in the
+    // block header at once.
+    std::string in_data = good;
+    in_data[in_data.size() / 2] ^= 0x55;
+    std::string in_block_header = good;
+    in_block_header[6] ^= 0x55;
+    for (const std::string* damaged : {&in_data, &in_block_header}) {
+        av::imemstream stream(damaged->data(), damaged->size());
+        EXPECT_FALSE(av::validate_payload(stream));
+    }
+
+    // The installer stops at the validation (4) ...
+    ASSERT_FALSE(run(in_data));
+    EXPECT_EQ(code_text(), "4");
+    EXPECT_TRUE(m_log.only("file_started").empty());
+    // ... and an extraction without it meets the bzip2 error (6).
+    m_log = {};
+    ASSERT_FALSE(run(in_block_header, false));
+    EXPECT_EQ(code_text(), "6");
+    EXPECT_EQ(m_log.failed_count, 1);
+}
+
+TEST_F(Extraction, TruncatedCompressedDataIsABzip2Error)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, pattern(20000, 5));
+    const std::string compressed = av::bzip2_compress(b.bytes());
+    const std::string cut = compressed.substr(0, compressed.size() - 10);
+    av::imemstream stream(cut.data(), cut.size());
+    EXPECT_FALSE(av::validate_payload(stream));
+    ASSERT_FALSE(run(cut, false));
+    EXPECT_EQ(code_text(), "6");
+}
+
+TEST_F(Extraction, ShortArchiveFailsWithSevenAndNamesTheUnfinishedFile)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "complete");
+    b.add_data(L"b.bin", L"<InstallPath>", 0, pattern(9000, 6));
+    const std::string archive = b.bytes();
+    ASSERT_FALSE(run(av::bzip2_compress(archive.substr(0, archive.size() - 100))));
+    EXPECT_EQ(code_text(), "7");
+    EXPECT_EQ(m_log.failed_path, av::path_to_wide(av::wide_to_path(install()) / "b.bin"));
+    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done a.bin"}));
+}
+
+TEST_F(Extraction, EmptyPayloadPassesValidationAndFailsWithSeven)
+{
+    av::imemstream empty;
+    EXPECT_TRUE(av::validate_payload(empty));
+    ASSERT_FALSE(run(std::string()));
+    EXPECT_EQ(code_text(), "7");
+    EXPECT_EQ(m_log.lines, (std::vector<std::string>{"started", "failed compress:7"}));
+}
+
+TEST_F(Extraction, DataAfterTheBzip2StreamFailsValidation)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    const std::string compressed = av::bzip2_compress(b.bytes()) + "trailing";
+    av::imemstream stream(compressed.data(), compressed.size());
+    EXPECT_FALSE(av::validate_payload(stream));
+}
+
+TEST_F(Extraction, AbortAnswersRaiseInterrupted)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    b.add_data(L"b.bin", L"<InstallPath>", 0, "beta");
+    const std::string compressed = av::bzip2_compress(b.bytes());
+
+    m_log.answers["b.bin"] = av::notification::result::abort;
+    ASSERT_FALSE(run(compressed));
+    EXPECT_EQ(code_text(), "5");
+    EXPECT_FALSE(fs::exists(av::wide_to_path(install()) / "b.bin"));
+
+    m_log = {};
+    m_log.abort_at_progress = 1;  // right after the header
+    ASSERT_FALSE(run(compressed));
+    EXPECT_EQ(code_text(), "5");
+    EXPECT_TRUE(m_log.only("file_started").empty());
+}
+
+TEST_F(Extraction, SkippedEntryIsConsumedWithoutWritingOrVerifying)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    b.add_data(L"skip.bin", L"<InstallPath>", 0, pattern(9000, 7)).crc32 ^= 1;  // never checked
+    b.add_data(L"c.bin", L"<InstallPath>", 0, "gamma");
+    m_log.answers["skip.bin"] = av::notification::result::skip;
+    ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
+    const fs::path inst = av::wide_to_path(install());
+    EXPECT_FALSE(fs::exists(inst / "skip.bin"));
+    EXPECT_EQ(av_test::read_all(inst / "c.bin"), "gamma");
+    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done a.bin", "file_done c.bin"}));
+}
+
+TEST_F(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
+{
+    av::archive_builder b;
+    b.add_data(L"m1.dat", L"<CommonData>\\Arvell & Divizere\\Korvane", k(entry_kind::data_file), "1");
+    b.add_data(L"m2.dat", L"<CommonData>\\Arvell & Divizere\\Korvane", k(entry_kind::data_file), "2");
+    b.add_data(L"s.dat", L"<CommonData>\\Arvell & Divizere\\Korvane\\Stock", k(entry_kind::data_file), "3");
+    b.add_data(L"p.exe", L"<InstallPath>", k(entry_kind::main_program), "4");
+    ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
+    const fs::path maker = known(av::csidl::common_appdata) / "Arvell & Divizere";
+    ASSERT_EQ(m_grants.size(), 3u);  // each recorded level once, in list order
+    EXPECT_EQ(m_grants[0].path, maker);
+    EXPECT_EQ(m_grants[1].path, maker / "Korvane");
+    EXPECT_EQ(m_grants[2].path, maker / "Korvane" / "Stock");
+    for (const auto& g : m_grants) {
+        EXPECT_EQ(g.mask, 0x1F01FFu);
+        EXPECT_EQ(g.flags, 3u);
+    }
+}
+
+TEST_F(Extraction, MissingKnownFolderFailsWithSevenBeforeAnyFile)
+{
+    m_missing = {av::csidl::appdata};
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    b.add_data(L"u.dat", L"<UserData>\\Korvane", 3, "user");
+    ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(code_text(), "7");
+    EXPECT_TRUE(m_log.only("file_started").empty());
+}
+
+TEST_F(Extraction, PlaceholderInOtherLetterCaseIsRefused)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<installpath>\\x", 0, "alpha");
+    ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(code_text(), "7");
+    EXPECT_TRUE(m_log.only("file_started").empty());
+}
+
+TEST_F(Extraction, EntryWithoutAFileNameIsRefused)
+{
+    for (const wchar_t* source : {L"C:\\build\\", L"..", L"dir/."}) {
+        m_log = {};
+        av::archive_builder b;
+        b.add_data(source, L"<InstallPath>", 0, "x");
+        EXPECT_FALSE(run(av::bzip2_compress(b.bytes())));
+        EXPECT_EQ(code_text(), "7");
+    }
+}
+
+TEST_F(Extraction, ReadOnlyDestinationIsOverwritten)
+{
+    const fs::path inst = av::wide_to_path(install());
+    fs::create_directories(inst);
+    av_test::write_all(inst / "t.tmp", "old contents");
+    fs::permissions(inst / "t.tmp", fs::owner_read | fs::group_read | fs::others_read);
+    av::archive_builder b;
+    b.add_data(L"t.tmp", L"<InstallPath>", k(entry_kind::temporary_file), "new");
+    ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(av_test::read_all(inst / "t.tmp"), "new");
+}
+
+TEST_F(Extraction, FolderThatCannotBeCreatedFailsWithTheSystemsCode)
+{
+    const fs::path inst = av::wide_to_path(install());
+    fs::create_directories(inst);
+    av_test::write_all(inst / "blocker", "a file where a folder should be");
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>\\blocker\\sub", 0, "alpha");
+    ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
+    // The operating system's code ("1:%08X"; natively the file-system
+    // library reports errno values in its system category too).
+    EXPECT_EQ(m_log.failed_code.category(), std::system_category());
+    EXPECT_NE(m_log.failed_code.value(), 0);
+    EXPECT_EQ(code_text().substr(0, 2), "1:");
+    EXPECT_EQ(m_log.failed_path, av::path_to_wide(inst / "blocker" / "sub" / "a.bin"));
+    EXPECT_EQ(m_log.only("file_started").size(), 1u);
+}
+
+TEST_F(Extraction, SharingViolationTwiceThenClearedInstallsNormally)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    int calls = 0;
+    m_crc_of_file = [&calls](const fs::path& p) -> std::uint32_t {
+        if (++calls <= 2)
+            throw std::system_error(av::sharing_violation, std::system_category());
+        return av::file_crc32(p);
+    };
+    ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(calls, 3);
+}
+
+TEST_F(Extraction, FourthSharingViolationFails)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    int calls = 0;
+    m_crc_of_file = [&calls](const fs::path&) -> std::uint32_t {
+        ++calls;
+        throw std::system_error(av::sharing_violation, std::system_category());
+    };
+    ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
+    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(code_text(), "1:00000020");
+    EXPECT_EQ(m_log.failed_path, av::path_to_wide(av::wide_to_path(install()) / "a.bin"));
+}
+
+TEST(VerifyFile, RetriesOnlySharingViolationsOneSecondApart)
+{
+    av::payload_entry entry;
+    entry.destination = "x";
+    entry.crc32 = 42;
+    std::vector<std::chrono::milliseconds> pauses;
+    int calls = 0;
+    av::extraction_hooks hooks;
+    hooks.sleep = [&](std::chrono::milliseconds d) { pauses.push_back(d); };
+
+    hooks.crc_of_file = [&](const fs::path&) -> std::uint32_t {
+        if (++calls <= 3)
+            throw std::system_error(av::sharing_violation, std::system_category());
+        return 42;
+    };
+    EXPECT_NO_THROW(av::verify_file(entry, hooks));
+    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(pauses, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(1000)));
+
+    calls = 0;
+    pauses.clear();
+    hooks.crc_of_file = [&](const fs::path&) -> std::uint32_t {
+        ++calls;
+        throw std::system_error(5, std::system_category());
+    };
+    EXPECT_THROW(av::verify_file(entry, hooks), std::system_error);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(pauses.empty());
+
+    hooks.crc_of_file = [](const fs::path&) -> std::uint32_t { return 41; };
+    try {
+        av::verify_file(entry, hooks);
+        FAIL() << "no error";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), av::make_error_code(av::compress_errc::invalid_checksum));
+    }
+}
+
+TEST(PayloadWriter, IgnoresEverythingAfterAFailure)
+{
+    av::payload_writer writer(L"", L"", L"", nullptr);
+    const char bad[8] = {1, 0, 0, 0, 1, 0, 0, 0};  // header_size with high bits
+    EXPECT_THROW(writer.write(bad, 8), std::system_error);
+    EXPECT_TRUE(writer.failed());
+    EXPECT_EQ(writer.write("anything", 8), 8);
+    EXPECT_EQ(writer.entry_index(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+// The wizard frame and its pages as real windows (under Wine): the layout,
+// the first page, a language switch relabelling every page, a language
+// without installer texts, quick-mode navigation, the option summary, a
+// failed and a successful run, and the End page.
+#include "wizard/win32/install_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include "lang/languages.h"
+#include "tests/lang/message_table.h"
+#include "tests/wizard/english_messages.h"
+#include "wizard/install_display.h"
+
+namespace {
+
+using namespace wizard;
+
+class FakeApp : public WizardApp {
+public:
+    int updateState = kFreshInstall;
+    std::wstring previous;
+    bool advanced = false;
+    bool done = false;
+    std::wstring installFolder = L"C:\\Program Files\\Arvell & Divizere\\Korvaline 6";
+    std::wstring startMenuFolder = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Arvell & Divizere\\Korvaline 6";
+    bool startMenu = true;
+    bool desktop = true;
+    int untranslatedNotices = 0;
+
+    int UpdateState() const override { return updateState; }
+    std::wstring PreviousVersion() const override { return previous; }
+    std::wstring ProductLabel(bool nameOnly) const override {
+        const std::wstring name = GetLanguageSettings().language == 0 ? L"Korvane" : L"Korvaline";
+        return nameOnly ? name : name + L" 6.03g";
+    }
+    std::wstring ProductFolderName() const override { return ProductLabel(true) + L" 6"; }
+    std::wstring ApplicationTitle(bool withProduct) const override {
+        const std::wstring title = Message(0);
+        return withProduct ? title + L" \u2013 " + ProductLabel(false) : title;
+    }
+    bool AdvancedMode() const override { return advanced; }
+    void SetAdvancedMode(bool a) override { advanced = a; }
+    bool InstallationDone() const override { return done; }
+    void SetInstallationDone(bool d) override { done = d; }
+    std::wstring InstallFolder() const override { return installFolder; }
+    void SetInstallFolder(const std::wstring& f) override { installFolder = f; }
+    std::wstring StartMenuFolder() const override { return startMenuFolder; }
+    void SetStartMenuFolder(const std::wstring& f) override { startMenuFolder = f; }
+    bool StartMenuShortcut() const override { return startMenu; }
+    void SetStartMenuShortcut(bool c) override { startMenu = c; }
+    bool DesktopShortcut() const override { return desktop; }
+    void SetDesktopShortcut(bool c) override { desktop = c; }
+    void LanguageSelected(int index) override {
+        SetLanguage(index);
+        if (!IsInstallerLanguage(index)) {
+            ++untranslatedNotices;  // message 129 in the program
+            SetLanguage(1);
+        }
+    }
+};
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[1024] = {};
+    ::GetWindowTextW(window, buffer, 1024);
+    return buffer;
+}
+
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(frame.Create(nullptr));
+        ASSERT_NE(frame.m_hWnd, nullptr);
+    }
+    void TearDown() override { SetInstallationRun({}); }
+
+    std::wstring Item(int page, int id) const { return TextOf(::GetDlgItem(frame.Page(page)->m_hWnd, id)); }
+    std::wstring Button(int id) const { return TextOf(::GetDlgItem(frame.m_hWnd, id)); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(frame.m_hWnd, id)) != FALSE; }
+    void Click(int id) const {
+        ::SendMessageW(frame.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(frame.m_hWnd, id)));
+    }
+    void ChooseLanguage(int index) const {
+        const HWND page = frame.Page(kPageStart)->m_hWnd;
+        const HWND list = ::GetDlgItem(page, 1023);
+        const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+        for (int position = 0; position < count; ++position) {
+            COMBOBOXEXITEMW item{};
+            item.mask = CBEIF_LPARAM;
+            item.iItem = position;
+            ::SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            if (item.lParam == index) {
+                ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+                ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+                return;
+            }
+        }
+        ADD_FAILURE() << "language " << index << " not listed";
+    }
+    int SelectedLanguage() const {
+        const HWND list = ::GetDlgItem(frame.Page(kPageStart)->m_hWnd, 1023);
+        const int position = static_cast<int>(::SendMessageW(list, CB_GETCURSEL, 0, 0));
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_LPARAM;
+        item.iItem = position;
+        if (position < 0 || !::SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+        return static_cast<int>(item.lParam);
+    }
+
+    test::ScopedMessageTable messages{test::WizardMessages()};
+    test::ScopedLanguage english{1};
+    FakeApp app;
+    CInstallDlg frame{app};
+};
+
+TEST_F(Frame, EveryPageFillsTheSamePlaceAndTheFrameGrows) {
+    RECT first{};
+    for (int page = 0; page < kPageCount; ++page) {
+        RECT r{};
+        ::GetWindowRect(frame.Page(page)->m_hWnd, &r);
+        if (page == 0) {
+            first = r;
+        } else {
+            EXPECT_TRUE(::EqualRect(&r, &first)) << "page " << page;
+        }
+    }
+    // The widest page (Mode, 279 units) is wider than the template's page
+    // area (209 units): the buttons sit at its right edge, below it.
+    RECT next{};
+    ::GetWindowRect(::GetDlgItem(frame.m_hWnd, kIdNext), &next);
+    RECT cancel{};
+    ::GetWindowRect(::GetDlgItem(frame.m_hWnd, kIdCancel), &cancel);
+    EXPECT_GE(cancel.left, next.right);
+    EXPECT_GE(next.top, first.bottom);
+    RECT banner{};
+    ::GetWindowRect(::GetDlgItem(frame.m_hWnd, 1005), &banner);
+    EXPECT_EQ(banner.right, first.left);
+    RECT client{};
+    ::GetClientRect(frame.m_hWnd, &client);
+    ::MapWindowPoints(frame.m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_EQ(client.right, first.right);
+    EXPECT_EQ(client.top, first.top);
+}
+
+TEST_F(Frame, StartsOnTheStartPageInEnglish) {
+    EXPECT_EQ(frame.CurrentPage(), kPageStart);
+    EXPECT_TRUE(::IsWindowVisible(frame.Page(kPageStart)->m_hWnd) || !::IsWindowVisible(frame.m_hWnd));
+    EXPECT_EQ(TextOf(frame.m_hWnd), L"Installer \u2013 Korvaline 6.03g");
+    EXPECT_EQ(Item(kPageStart, 1016), L"'Korvaline 6.03g' Installation.");
+    EXPECT_EQ(Item(kPageStart, 1003), L"Click on 'Next' to continue.");
+    EXPECT_EQ(Item(kPageStart, 1020), L"'Korvaline 6.03g' is protected by law.");
+    EXPECT_EQ(Item(kPageStart, 1022), L"Select Installation Langage");
+    EXPECT_EQ(Button(kIdNext), L"Next  >");
+    EXPECT_EQ(Button(kIdBack), L"<  Back");
+    EXPECT_EQ(Button(kIdCancel), L"Cancel");
+    EXPECT_FALSE(Enabled(kIdBack));
+    EXPECT_TRUE(Enabled(kIdNext));
+
+    const HWND list = ::GetDlgItem(frame.Page(kPageStart)->m_hWnd, 1023);
+    EXPECT_EQ(::SendMessageW(list, CB_GETCOUNT, 0, 0), 14);
+    EXPECT_EQ(SelectedLanguage(), 1);
+
+    // The About entry of the system menu.
+    wchar_t about[128] = {};
+    ::GetMenuStringW(::GetSystemMenu(frame.m_hWnd, FALSE), kIdmAboutBox, about, 128, MF_BYCOMMAND);
+    EXPECT_STREQ(about, L"&About 'Installer'...");
+}
+
+TEST_F(Frame, FrenchRelabelsEveryPageAtOnce) {
+    ChooseLanguage(0);
+    EXPECT_EQ(GetLanguageSettings().language, 0);
+    EXPECT_EQ(TextOf(frame.m_hWnd), L"Installeur \u2013 Korvane 6.03g");
+    EXPECT_EQ(Item(kPageStart, 1016), L"Installation de 'Korvane 6.03g'.");
+    EXPECT_EQ(Item(kPageStart, 1003), L"Cliquez sur 'Suivant' pour continuer.");
+    EXPECT_EQ(Item(kPageMode, 1018), L"Installation rapide (recommand\u00E9e)");
+    EXPECT_EQ(Item(kPageFolder, 1009), L"S\u00E9lectionnez le dossier de 'Korvane'.");
+    EXPECT_EQ(Item(kPageShortcut, 1010), L"Cr\u00E9er un raccourci sur le bureau.");
+    EXPECT_EQ(Item(kPageInstall, 1003), L"Cliquez sur 'Installer' pour d\u00E9marrer l'installation.");
+    EXPECT_EQ(Item(kPageEnd, 1003), L"Cliquez sur 'Quitter' pour quitter l'installeur.");
+    EXPECT_EQ(Button(kIdNext), L"Suivant  >");
+    EXPECT_EQ(Button(kIdCancel), L"Annuler");
+    wchar_t about[128] = {};
+    ::GetMenuStringW(::GetSystemMenu(frame.m_hWnd, FALSE), kIdmAboutBox, about, 128, MF_BYCOMMAND);
+    EXPECT_STREQ(about, L"&\u00C0 propos de 'Installeur'...");
+}
+
+TEST_F(Frame, GreekKeepsEnglishTextsAndTheChoice) {
+    ChooseLanguage(14);
+    EXPECT_EQ(app.untranslatedNotices, 1);
+    EXPECT_EQ(GetLanguageSettings().language, 1);
+    EXPECT_EQ(SelectedLanguage(), 14);
+    EXPECT_EQ(Item(kPageStart, 1016), L"'Korvaline 6.03g' Installation.");
+    EXPECT_EQ(Button(kIdNext), L"Next  >");
+}
+
+TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun) {
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageMode);
+    EXPECT_EQ(::IsDlgButtonChecked(frame.Page(kPageMode)->m_hWnd, 1018), BST_CHECKED);
+    Click(kIdNext);
+    ASSERT_EQ(frame.CurrentPage(), kPageInstall);
+    EXPECT_EQ(Button(kIdNext), L"Install");
+
+    auto* install = static_cast<CDlgInstall*>(frame.Page(kPageInstall));
+    const std::wstring log = install->LogText();
+    EXPECT_EQ(log.rfind(L"'Korvaline 6.03g' Installation.\r\n-", 0), 0u) << std::string(log.begin(), log.end());
+    EXPECT_NE(log.find(L"- Installation Options -"), std::wstring::npos);
+    EXPECT_NE(log.find(L"Installation Folder: \"C:\\Program Files\\Arvell & Divizere\\Korvaline 6\".\r\n"),
+              std::wstring::npos);
+    EXPECT_NE(log.find(L"Creating a Shortcut on the Desktop.\r\n"), std::wstring::npos);
+
+    // No run installed: a failure, and Install is offered again.
+    messages.table()[2121] = L"Installation failed (Error Code %1).";
+    Click(kIdNext);
+    EXPECT_FALSE(app.done);
+    EXPECT_EQ(Item(kPageInstall, 1003), L"Installation failed (Error Code 7).");
+    EXPECT_EQ(Button(kIdNext), L"Install");
+    EXPECT_TRUE(Enabled(kIdBack));
+    EXPECT_TRUE(Enabled(kIdCancel));
+
+    bool buttonsWereDisabled = false;
+    SetInstallationRun([&](InstallDisplay& display) {
+        buttonsWereDisabled = !Enabled(kIdBack) && !Enabled(kIdNext) && !Enabled(kIdCancel);
+        display.ShowProgress(true);
+        display.SetProgress(999'999, 1'000'000);
+        display.AppendLogLine(L"", true);
+        display.AppendLogLine(L"Copying File  Korvane.exe...OK\r\n", false);
+        display.PumpMessages();
+        return true;
+    });
+    Click(kIdNext);
+    EXPECT_TRUE(buttonsWereDisabled);
+    EXPECT_TRUE(app.done);
+    EXPECT_EQ(install->ProgressPos(), 99);
+    EXPECT_NE(install->LogText().find(L"Copying File  Korvane.exe...OK\r\n"), std::wstring::npos);
+    EXPECT_EQ(Button(kIdNext), L"Next  >");
+    EXPECT_EQ(Button(kIdCancel), L"Exit");
+    EXPECT_FALSE(Enabled(kIdBack));
+
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageEnd);
+    EXPECT_EQ(Item(kPageEnd, 1016), L"Installation is complete.");
+    EXPECT_TRUE(Enabled(kIdBack));
+    EXPECT_FALSE(Enabled(kIdNext));
+    Click(kIdBack);
+    EXPECT_EQ(frame.CurrentPage(), kPageInstall);
+    EXPECT_NE(install->LogText().find(L"Copying File"), std::wstring::npos);  // the run's log stays
+}
+
+TEST_F(Frame, AdvancedModeShowsFolderAndShortcutPages) {
+    Click(kIdNext);
+    ::CheckRadioButton(frame.Page(kPageMode)->m_hWnd, 1018, 1019, 1019);
+    Click(kIdNext);
+    ASSERT_EQ(frame.CurrentPage(), kPageFolder);
+    const HWND edit = ::GetDlgItem(frame.Page(kPageFolder)->m_hWnd, 1007);
+    EXPECT_EQ(TextOf(edit), app.installFolder);
+    ::SetWindowTextW(edit, L"D:\\Apps\\Korvaline 6");
+    Click(kIdNext);
+    ASSERT_EQ(frame.CurrentPage(), kPageShortcut);
+    EXPECT_EQ(app.installFolder, L"D:\\Apps\\Korvaline 6");
+    const HWND page = frame.Page(kPageShortcut)->m_hWnd;
+    EXPECT_EQ(::IsDlgButtonChecked(page, 1011), BST_CHECKED);
+    EXPECT_EQ(::IsDlgButtonChecked(page, 1010), BST_CHECKED);
+    // Clearing the start-menu box disables its folder and Browse button.
+    ::CheckDlgButton(page, 1011, BST_UNCHECKED);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(page, 1011)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, 1007)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, 1006)));
+    const std::wstring folderBefore = app.startMenuFolder;
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageInstall);
+    EXPECT_FALSE(app.startMenu);
+    EXPECT_EQ(app.startMenuFolder, folderBefore);
+    // Back to quick mode: the Folder page is skipped, its value stays.
+    Click(kIdBack);
+    Click(kIdBack);
+    Click(kIdBack);
+    ASSERT_EQ(frame.CurrentPage(), kPageMode);
+    ::CheckRadioButton(frame.Page(kPageMode)->m_hWnd, 1018, 1019, 1018);
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageInstall);
+    EXPECT_EQ(app.installFolder, L"D:\\Apps\\Korvaline 6");
+}
+
+TEST_F(Frame, NewerVersionOffersOnlyCancel) {
+    FakeApp newer;
+    newer.updateState = kNewerInstalled;
+    newer.previous = L"Korvaline 6.10";
+    CInstallDlg other(newer);
+    ASSERT_TRUE(other.Create(nullptr));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(other.m_hWnd, kIdNext)));
+    EXPECT_EQ(TextOf(::GetDlgItem(other.Page(kPageStart)->m_hWnd, 1003)), L"Click on 'Cancel' to exit Installation.");
+}
+
+}  // namespace

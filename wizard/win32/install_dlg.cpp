@@ -1,0 +1,227 @@
+// The wizard frame.
+#include "wizard/win32/install_dlg.h"
+
+#include "lang/languages.h"
+#include "wizard/install_display.h"
+#include "wizard/page_texts.h"
+
+namespace wizard {
+
+namespace {
+
+constexpr int kIdBannerBackground = 1005;
+constexpr int kIdSeparator = 1002;
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT WindowRectIn(HWND window, HWND parent) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+CInstallDlg::CInstallDlg(WizardApp& app)
+    : CDialog(102),
+      m_app(app),
+      m_dlgStart(app),
+      m_dlgMode(app),
+      m_dlgPath(app),
+      m_dlgShortcut(app),
+      m_dlgInstall(app),
+      m_dlgEnd(app),
+      m_navigator(*this) {}
+
+BOOL CInstallDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    afx::SetMainWindow(m_hWnd);
+    const std::wstring title = m_app.ApplicationTitle(true);
+    SetWindowText(title);
+    afx::SetAppName(title);
+
+    UpdateSystemMenu(true);
+    if (const HMENU menu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+        ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    }
+    if (const HICON icon = static_cast<HICON>(
+            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)))
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+
+    m_pages = {&m_dlgStart, &m_dlgMode, &m_dlgPath, &m_dlgShortcut, &m_dlgInstall, &m_dlgEnd};
+    for (CWizardPage* page : m_pages) page->Create(m_hWnd);
+    m_dlgStart.m_onLanguageChanged = [this] { UpdateTexts(); };
+
+    LayOut();
+    UpdateTexts();
+    ShowPage(kPageStart);
+    if (m_app.UpdateState() == kNewerInstalled) EnableDlgItem(kIdNext, false);
+    return TRUE;
+}
+
+void CInstallDlg::LayOut() {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    client.left = GetItemRect(kIdBannerBackground).right;
+    client.bottom = GetItemRect(kIdSeparator).top;
+
+    RECT all = client;
+    for (CWizardPage* page : m_pages) {
+        if (page->m_hWnd == nullptr) continue;
+        ::SetWindowPos(page->m_hWnd, nullptr, client.left, client.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        const RECT r = WindowRectIn(page->m_hWnd, m_hWnd);
+        ::UnionRect(&all, &all, &r);
+    }
+    const int dx = Width(all) - Width(client);
+    const int dy = Height(all) - Height(client);
+
+    RECT frame{};
+    ::GetWindowRect(m_hWnd, &frame);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, Width(frame) + dx, Height(frame) + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+
+    for (CWizardPage* page : m_pages) {
+        if (page->m_hWnd == nullptr) continue;
+        const RECT r = WindowRectIn(page->m_hWnd, m_hWnd);
+        ::MoveWindow(page->m_hWnd, all.left, all.top, Width(all), Height(all), FALSE);
+        page->ResizeChildren(Width(all) - Width(r), Height(all) - Height(r));
+    }
+
+    RECT banner = GetItemRect(kIdBannerBackground);
+    banner.bottom += dy;
+    MoveItem(kIdBannerBackground, banner);
+    RECT separator = GetItemRect(kIdSeparator);
+    separator.right += dx;
+    ::OffsetRect(&separator, 0, dy);
+    MoveItem(kIdSeparator, separator);
+    for (int id : {kIdBack, kIdNext, kIdCancel}) {
+        RECT button = GetItemRect(id);
+        ::OffsetRect(&button, dx, dy);
+        MoveItem(id, button);
+    }
+}
+
+void CInstallDlg::UpdateSystemMenu(bool create) {
+    const HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (menu == nullptr) return;
+    const std::wstring text = AboutMenuText(m_app.ApplicationTitle(false), GetLanguageSettings().rightToLeft);
+    if (create) {
+        if (text.empty()) return;
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, kIdmAboutBox, text.c_str());
+    } else {
+        ::ModifyMenuW(menu, kIdmAboutBox, MF_BYCOMMAND | MF_STRING, kIdmAboutBox, text.c_str());
+    }
+}
+
+void CInstallDlg::UpdateTexts() {
+    const std::wstring title = m_app.ApplicationTitle(true);
+    SetWindowText(title);
+    afx::SetAppName(title);
+    UpdateSystemMenu(false);
+    m_navigator.UpdateButtons();
+    for (CWizardPage* page : m_pages) {
+        if (page->m_hWnd != nullptr) page->UpdateTexts();
+    }
+}
+
+void CInstallDlg::OnOK() {
+    if (m_running) return;
+    m_navigator.Next();
+}
+
+void CInstallDlg::OnCancel() {
+    // Escape and the close box while the installation runs do nothing: the
+    // run cannot be abandoned half-way.
+    if (m_running) return;
+    m_navigator.Cancel();
+}
+
+bool CInstallDlg::OnCommand(WORD id, WORD code, HWND control) {
+    if (id == kIdBack && code == BN_CLICKED) {
+        if (!m_running) m_navigator.Back();
+        return true;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+bool CInstallDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == kIdmAboutBox) {
+                CAboutDlg about(m_app);
+                about.DoModal(m_hWnd);
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_GETMINMAXINFO: {
+            // Maximizing keeps the frame's geometry.
+            WINDOWPLACEMENT placement{};
+            placement.length = sizeof placement;
+            if (::GetWindowPlacement(m_hWnd, &placement)) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                const RECT& normal = placement.rcNormalPosition;
+                info->ptMaxSize = {Width(normal), Height(normal)};
+                info->ptMaxPosition = {normal.left, normal.top};
+            }
+            result = 0;
+            return true;
+        }
+        case WM_DESTROY:
+            if (afx::GetMainWindow() == m_hWnd) afx::SetMainWindow(nullptr);
+            return false;
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam) != 0) {
+                const HMENU menu = reinterpret_cast<HMENU>(wParam);
+                const bool iconic = ::IsIconic(m_hWnd) != FALSE;
+                ::EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | (iconic ? MF_GRAYED : MF_ENABLED));
+                ::EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | (iconic ? MF_ENABLED : MF_GRAYED));
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+bool CInstallDlg::SavePage(int page) { return m_pages[static_cast<std::size_t>(page)]->UpdateData(true); }
+
+void CInstallDlg::LoadPage(int page) { m_pages[static_cast<std::size_t>(page)]->UpdateData(false); }
+
+void CInstallDlg::SetPageVisible(int page, bool visible) {
+    m_pages[static_cast<std::size_t>(page)]->ShowWindow(visible ? SW_SHOW : SW_HIDE);
+}
+
+void CInstallDlg::SetButtonTexts(const ButtonTexts& texts) {
+    SetDlgItemText(kIdNext, texts.next);
+    SetDlgItemText(kIdBack, texts.back);
+    SetDlgItemText(kIdCancel, texts.cancel);
+}
+
+void CInstallDlg::EnableButton(int id, bool enabled) { EnableDlgItem(id, enabled); }
+
+void CInstallDlg::SetDefaultButton(int id) {
+    if (const HWND button = GetDlgItem(id)) ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+    ::SendMessageW(m_hWnd, DM_SETDEFID, static_cast<WPARAM>(id), 0);
+}
+
+bool CInstallDlg::RunInstallation() {
+    m_running = true;
+    const bool done = wizard::RunInstallation(m_dlgInstall);
+    m_running = false;
+    return done;
+}
+
+bool CInstallDlg::ConfirmExit() {
+    return afx::AfxMessageBox(Message(110), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+void CInstallDlg::EndWizard(bool ok) {
+    EndDialog(ok ? IDOK : IDCANCEL);
+}
+
+}  // namespace wizard
