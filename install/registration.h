@@ -26,8 +26,8 @@ struct UninstallRegistration {
 inline constexpr wchar_t kPublisherUrl[] = L"https://www.arvell-divizere.example/korvane";
 inline constexpr wchar_t kPublisherTelephone[] = L"+33 1 84 88 20 60";
 
-// Writes the uninstall key below HKEY_LOCAL_MACHINE\Software\Microsoft\
-// Windows\CurrentVersion\Uninstall, recording it (an existing key is saved for
+// Writes the product's uninstall key (below the Uninstall key of
+// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion), recording it (an existing key is saved for
 // a rollback first). True when "DisplayName" and "UninstallString" were both
 // written; nothing is recorded when the key cannot be opened or created.
 bool register_uninstall(av::platform::registry& registry, UninstallLog& log, const UninstallRegistration& values);

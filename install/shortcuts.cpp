@@ -13,12 +13,24 @@ std::wstring append_path(const std::wstring& folder, const std::wstring& name)
     if (folder.empty())
         return name;
     std::wstring result = folder;
+    // A folder written with "/" only (the Linux build's) keeps its style.
+    const bool slashes = folder.find(L'\\') == std::wstring::npos && folder.find(L'/') != std::wstring::npos;
     if (result.back() != L'\\' && result.back() != L'/')
-        result += L'\\';
+        result += slashes ? L'/' : L'\\';
     std::size_t skip = 0;
     while (skip < name.size() && (name[skip] == L'\\' || name[skip] == L'/'))
         ++skip;
     return result + name.substr(skip);
+}
+
+// The all-users desktop, else the user's (whatever the shell says of it).
+std::wstring DesktopFolder()
+{
+    try {
+        return av::known_folder_path(av::csidl::common_desktop, av::csidl::desktop_directory, true);
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 }  // namespace
@@ -74,10 +86,7 @@ bool create_shortcuts(UninstallLog& log, const ShortcutRequest& request)
         make(1, request.startMenuFolder, request.uninstallerPath, request.uninstallName);
     }
     if (request.desktop) {
-        std::wstring desktop = av::shell_folder_path(av::csidl::common_desktop);
-        if (desktop.empty())
-            desktop = av::shell_folder_path(av::csidl::desktop_directory);
-        make(2, desktop, request.mainProgramPath, request.programName);
+        make(2, DesktopFolder(), request.mainProgramPath, request.programName);
     }
     return all_well;
 }
