@@ -80,6 +80,21 @@ std::wstring ArgumentsOf(const std::wstring& commandLine)
     return commandLine.substr(at);
 }
 
+bool MentionsSilentSwitch(const std::wstring& arguments)
+{
+    std::size_t at = 0;
+    while (at < arguments.size()) {
+        while (at < arguments.size() && (arguments[at] == L' ' || arguments[at] == L'\t'))
+            ++at;
+        bool quoted = false;
+        const std::wstring argument = NextArgument(arguments, at, quoted);
+        if ((argument.size() == 2 && StartsWithNoCase(argument, 0, L"/S"))
+            || (argument.size() == 11 && StartsWithNoCase(argument, 0, L"/VERYSILENT")))
+            return true;
+    }
+    return false;
+}
+
 bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, std::wstring& error)
 {
     std::size_t at = 0;

@@ -46,6 +46,13 @@ struct InstallerOptions {
 // /D=, or a /LANG that names no installer language.
 bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, std::wstring& error);
 
+// Whether the line asks for silence anywhere (/VERYSILENT or /S), so that
+// even a line that does not parse shows no message box.
+bool MentionsSilentSwitch(const std::wstring& arguments);
+
+// The process's own command line (GetCommandLineW; empty on Linux).
+std::wstring ProcessCommandLine();
+
 // The command line after the program's name (the program's own path may be
 // quoted and may hold spaces).
 std::wstring ArgumentsOf(const std::wstring& commandLine);
