@@ -31,7 +31,8 @@ CInstallApp::CInstallApp(const std::wstring& applicationId)
     if (ApplicationIcon() != nullptr) av::ui_hooks::instance().icon = [] { return ApplicationIcon(); };
 }
 
-CInstallApp::~CInstallApp() = default;
+// The installation run installed by InitInstance refers to this object.
+CInstallApp::~CInstallApp() { wizard::SetInstallationRun({}); }
 
 bool CInstallApp::InitInstance() {
     // 0. The switches of an unattended installation. A line that does not
