@@ -5,30 +5,12 @@
 
 #include "app/framework.h"
 #include "app/system.h"
+#include "framework/win32/framework.h"
 #include "support/version_info.h"
 
 namespace {
 
 constexpr WORD kApplicationIconId = 128;
-
-// The framework's safe owner of a modal box: the last active popup of the
-// main window's (else the active window's) top-level window; that top-level
-// window is disabled for the box's duration when the owner is another window.
-av::modal_owner SafeOwner() {
-    HWND window = nullptr;
-    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != nullptr)
-        window = static_cast<HWND>(app->m_pMainWnd);
-    if (window == nullptr) window = GetActiveWindow();
-    if (window == nullptr || !IsWindow(window)) return {};
-    const HWND top = GetAncestor(window, GA_ROOT);
-    const HWND owner = GetLastActivePopup(top != nullptr ? top : window);
-    av::modal_owner result{owner, nullptr};
-    if (top != nullptr && top != owner && IsWindowEnabled(top)) {
-        EnableWindow(top, FALSE);
-        result.disabled = top;
-    }
-    return result;
-}
 
 }  // namespace
 
@@ -47,7 +29,7 @@ void InstallInterfaceHooks() {
         return title.empty() ? app_system::ExecutableBaseName() : title;
     };
     hooks.icon = []() -> av::icon_handle { return LoadIconW(nullptr, IDI_APPLICATION); };
-    hooks.owner = [] { return SafeOwner(); };
+    afx::InstallOwnerHook();  // the framework's safe owner
 }
 
 void ExitIncompatibleProcessor(const wchar_t* text) {

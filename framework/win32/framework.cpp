@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "app/framework.h"
+
 
 namespace afx {
 
@@ -25,10 +27,25 @@ struct ValidationFailed {};
 
 }  // namespace
 
-void SetMainWindow(HWND window) { MainWindow() = window; }
-void SetAppName(const std::wstring& name) { AppName() = name; }
+// The application object holds the main window and the name when there is
+// one; windows shown without it (tests, the preview) keep them here.
+void SetMainWindow(HWND window) {
+    MainWindow() = window;
+    if (CWinApp* app = AfxGetApp()) app->m_pMainWnd = window;
+}
+
+HWND GetMainWindow() {
+    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != nullptr)
+        return static_cast<HWND>(app->m_pMainWnd);
+    return MainWindow();
+}
+
+void SetAppName(const std::wstring& name) {
+    AppName() = name;
+    if (CWinApp* app = AfxGetApp()) app->SetAppName(name);
+}
+
 const std::wstring& GetAppName() { return AppName(); }
-HWND GetMainWindow() { return MainWindow(); }
 
 HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     HWND window = parent;
@@ -58,16 +75,7 @@ HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     return window;
 }
 
-int AfxMessageBox(const std::wstring& text, UINT type) {
-    HWND disabled = nullptr;
-    const HWND owner = GetSafeOwner(nullptr, &disabled);
-    if (owner != nullptr && owner != disabled) ::EnableWindow(owner, TRUE);
-    if (owner != nullptr && (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) type |= MB_RTLREADING;
-    const std::wstring& caption = AppName();
-    const int result = ::MessageBoxW(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), type);
-    if (disabled != nullptr) ::EnableWindow(disabled, TRUE);
-    return result;
-}
+int AfxMessageBox(const std::wstring& text, UINT type) { return ::AfxMessageBox(text, type); }
 
 // ---- CWnd
 

@@ -20,7 +20,11 @@ struct WindowSearch {
     DWORD process;
     const wchar_t* className;  // null: any
     HWND found;
+    int frame = 0;  // 1: only the wizard frame, -1: anything but the frame
 };
+
+// The wizard frame is a dialog like a message box; its banner tells it apart.
+bool IsWizardFrame(HWND window) { return GetDlgItem(window, 1005) != nullptr; }
 
 BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<WindowSearch*>(parameter);
@@ -30,14 +34,16 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
     if (search->className != nullptr && std::wstring(className) != search->className) return TRUE;
+    if (search->frame != 0 && IsWizardFrame(window) != (search->frame > 0)) return TRUE;
     search->found = window;
     return FALSE;
 }
 
 // A visible top-level window of `process` of the class (or any), waited for.
-HWND WaitForWindow(test::ChildProcess& process, const wchar_t* className, DWORD milliseconds = 30000) {
+HWND WaitForWindow(test::ChildProcess& process, const wchar_t* className, DWORD milliseconds = 30000,
+                   int frame = -1) {
     for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        WindowSearch search{process.id(), className, nullptr};
+        WindowSearch search{process.id(), className, nullptr, frame};
         EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) return search.found;
         if (WaitForSingleObject(process.handle(), 100) == WAIT_OBJECT_0) return nullptr;
@@ -74,11 +80,27 @@ std::wstring CloseProductText() {
                         : L"You should close 'Korvaline' before continuing Installation.";
 }
 
+// Presses a button of a message box, and waits until the box is gone.
+void Press(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(100);
+}
+
 std::wstring Title() {
     return FrenchUser() ? L"Installeur \u2013 Korvane 6.03g" : L"Installer \u2013 Korvaline 6.03g";
 }
 
-void Close(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
+// The wizard frame of `process`, waited for.
+HWND WaitForFrame(test::ChildProcess& process, DWORD milliseconds = 30000) {
+    return WaitForWindow(process, L"#32770", milliseconds, 1);
+}
+
+// Closes the wizard, confirming the question that leaving an unfinished
+// installation asks.
+void Close(test::ChildProcess& process, HWND frame) {
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    if (const HWND box = WaitForWindow(process, L"#32770", 10000)) Press(box, IDYES);
+}
 
 // Wine takes the user's locale from LC_ALL or LANG when the program starts;
 // the test program's children get the same. The build runs this test once
@@ -91,29 +113,24 @@ TEST(InstallerProcess, TitleFollowsTheUsersLanguage) {
         ASSERT_TRUE(FrenchUser());
     }
     test::ChildProcess installer(L"Install.exe", L"");
-    const HWND frame = WaitForWindow(installer, L"AvInstallFrame");
+    const HWND frame = WaitForFrame(installer);
     ASSERT_NE(frame, nullptr) << "exit code " << installer.Wait(0);
     EXPECT_EQ(WindowText(frame), Title());
-    Close(frame);
+    Close(installer, frame);
     EXPECT_EQ(installer.Wait(), 0u);
 }
 
-// Presses a button of a message box, and waits until the box is gone.
-void Press(HWND box, int button) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(100);
-}
 
 TEST(InstallerProcess, SecondCopyEndsWithTheBusyTextAndChangesNothing) {
     test::ChildProcess first(L"Install.exe", L"");
-    const HWND frame = WaitForWindow(first, L"AvInstallFrame");
+    const HWND frame = WaitForFrame(first);
     ASSERT_NE(frame, nullptr);
 
     test::ChildProcess second(L"Install.exe", L"");
     const HWND box = WaitForWindow(second, L"#32770");
     ASSERT_NE(box, nullptr) << "exit code " << second.Wait(0);
     EXPECT_EQ(BoxText(box), SystemText(ERROR_BUSY));
-    EXPECT_EQ(WaitForWindow(second, L"AvInstallFrame", 0), nullptr);
+    EXPECT_EQ(WaitForFrame(second, 0), nullptr);
     Press(box, IDOK);
     EXPECT_EQ(second.Wait(), 0u);
 
@@ -122,7 +139,7 @@ TEST(InstallerProcess, SecondCopyEndsWithTheBusyTextAndChangesNothing) {
     EXPECT_EQ(first.Wait(0), static_cast<DWORD>(STILL_ACTIVE));
     test::ChildProcess third(L"hold_named_object.exe", L"trylock " + InstallerMutexName(L"Korvane6"));
     EXPECT_EQ(third.Wait(), 1u);
-    Close(frame);
+    Close(first, frame);
     EXPECT_EQ(first.Wait(), 0u);
 }
 
@@ -148,9 +165,9 @@ TEST(InstallerProcess, RunningProductHoldsTheInstallerAtMessage127) {
     EXPECT_EQ(product->Finish(), 0u);
     product.reset();
     Press(box, IDRETRY);
-    const HWND frame = WaitForWindow(installer, L"AvInstallFrame");
+    const HWND frame = WaitForFrame(installer);
     ASSERT_NE(frame, nullptr);
-    Close(frame);
+    Close(installer, frame);
     EXPECT_EQ(installer.Wait(), 0u);
 }
 
