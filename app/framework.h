@@ -24,7 +24,7 @@ public:
     void SetAppName(const std::wstring& name);
 
     const wchar_t* m_pszAppName = nullptr;
-    void* m_pMainWnd = nullptr;  // HWND of the main window, if any
+    void* m_pMainWnd = nullptr;  // the main window object (the wizard frame) while it runs
 
 private:
     std::wstring m_strAppName;

@@ -12,6 +12,7 @@
 #include "app/framework.h"
 #include "app/single_instance.h"
 #include "uninstall/uninstall_log.h"
+#include "wizard/wizard_app.h"
 
 // The product this installer installs.
 inline constexpr int kProductCode = 518;
@@ -41,7 +42,7 @@ enum UpdateState {
     Upgrade = 2,
 };
 
-class CInstallApp : public CWinApp {
+class CInstallApp : public CWinApp, public wizard::WizardApp {
 public:
     // Creates the single-instance mutex of `applicationId` (not owned) and
     // puts the installer's icon in the icon hook.
@@ -71,9 +72,29 @@ public:
 
     // The user picked language `index` in the language list.
     void OnLanguageSelected(int index);
-    // Set by the wizard frame: reloads every text of its pages (called after
-    // a language change).
+    // Reloads every text of the wizard after a language change, for a frame
+    // that does not do so by itself (the wizard frame does).
     std::function<void()> m_updateTexts;
+
+    // --- What the wizard reads and writes (wizard::WizardApp) ---
+    int UpdateState() const override { return m_nUpdateState; }
+    std::wstring PreviousVersion() const override { return m_strPreviousVersion; }
+    std::wstring ProductLabel(bool nameOnly) const override { return GetProductLabel(nameOnly); }
+    std::wstring ProductFolderName() const override { return GetProductFolderName(); }
+    std::wstring ApplicationTitle(bool withProduct) const override { return GetApplicationTitle(withProduct); }
+    bool AdvancedMode() const override { return m_bAdvancedMode; }
+    void SetAdvancedMode(bool advanced) override { m_bAdvancedMode = advanced; }
+    bool InstallationDone() const override { return m_bInstallationDone; }
+    void SetInstallationDone(bool done) override { m_bInstallationDone = done; }
+    std::wstring InstallFolder() const override { return m_strInstallFolder; }
+    void SetInstallFolder(const std::wstring& folder) override { m_strInstallFolder = folder; }
+    std::wstring StartMenuFolder() const override { return m_strStartMenuFolder; }
+    void SetStartMenuFolder(const std::wstring& folder) override { m_strStartMenuFolder = folder; }
+    bool StartMenuShortcut() const override { return m_bStartMenuShortcut; }
+    void SetStartMenuShortcut(bool create) override { m_bStartMenuShortcut = create; }
+    bool DesktopShortcut() const override { return m_bDesktopShortcut; }
+    void SetDesktopShortcut(bool create) override { m_bDesktopShortcut = create; }
+    void LanguageSelected(int index) override { OnLanguageSelected(index); }
 
     // The product's uninstall key below HKEY_LOCAL_MACHINE.
     std::wstring UninstallKeyPath() const;

@@ -3,10 +3,16 @@
 // before anything else exists (the processor message).
 #pragma once
 
+#include <string>
+
 #include "support/ui_hooks.h"
 
 // Installs the title, icon and owner hooks.
 void InstallInterfaceHooks();
+
+// Hands the application name to the window framework, whose boxes and
+// windows show it (nothing in the Linux build).
+void PublishAppName(const std::wstring& name);
 
 // Icon resource 128 of the executable at its stored size, loaded once; null
 // when the executable has none.

@@ -20,6 +20,8 @@ void InstallInterfaceHooks() {
     hooks.owner = [] { return av::modal_owner{}; };
 }
 
+void PublishAppName(const std::wstring&) {}
+
 void ExitIncompatibleProcessor(const wchar_t* text) {
     std::fprintf(stderr, "%ls\n", text);
     std::_Exit(1);

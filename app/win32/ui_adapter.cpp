@@ -23,6 +23,8 @@ av::icon_handle ApplicationIcon() {
 void InstallInterfaceHooks() {
     av::ui_hooks& hooks = av::ui_hooks::instance();
     hooks.title = [] {
+        // The wizard frame renames the application through the framework too.
+        if (const std::wstring& name = afx::GetAppName(); !name.empty()) return name;
         if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pszAppName != nullptr)
             return std::wstring(app->m_pszAppName);
         std::wstring title = av::version_info::from_module().display_version();
@@ -31,6 +33,8 @@ void InstallInterfaceHooks() {
     hooks.icon = []() -> av::icon_handle { return LoadIconW(nullptr, IDI_APPLICATION); };
     afx::InstallOwnerHook();  // the framework's safe owner
 }
+
+void PublishAppName(const std::wstring& name) { afx::SetAppName(name); }
 
 void ExitIncompatibleProcessor(const wchar_t* text) {
     MessageBoxW(nullptr, text, nullptr, MB_ICONERROR);

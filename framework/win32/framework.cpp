@@ -5,7 +5,6 @@
 
 #include "app/framework.h"
 
-
 namespace afx {
 
 namespace {
@@ -27,24 +26,9 @@ struct ValidationFailed {};
 
 }  // namespace
 
-// The application object holds the main window and the name when there is
-// one; windows shown without it (tests, the preview) keep them here.
-void SetMainWindow(HWND window) {
-    MainWindow() = window;
-    if (CWinApp* app = AfxGetApp()) app->m_pMainWnd = window;
-}
-
-HWND GetMainWindow() {
-    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != nullptr)
-        return static_cast<HWND>(app->m_pMainWnd);
-    return MainWindow();
-}
-
-void SetAppName(const std::wstring& name) {
-    AppName() = name;
-    if (CWinApp* app = AfxGetApp()) app->SetAppName(name);
-}
-
+void SetMainWindow(HWND window) { MainWindow() = window; }
+HWND GetMainWindow() { return MainWindow(); }
+void SetAppName(const std::wstring& name) { AppName() = name; }
 const std::wstring& GetAppName() { return AppName(); }
 
 HWND GetSafeOwner(HWND parent, HWND* disabledTop) {

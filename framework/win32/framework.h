@@ -14,8 +14,8 @@
 namespace afx {
 
 // The application's main window (the wizard frame), which owns its modal
-// boxes, and its name, the caption of those boxes; both are the application
-// object's (app/framework.h) when there is one.
+// boxes, and its name, the caption of those boxes (the application object
+// publishes its name here).
 void SetMainWindow(HWND window);
 HWND GetMainWindow();
 void SetAppName(const std::wstring& name);

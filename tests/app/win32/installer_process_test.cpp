@@ -16,15 +16,15 @@
 
 namespace {
 
+// The wizard frame is a dialog holding its pages (child dialogs); a
+// message box is a dialog without any.
+enum class Kind { Frame, Box };
+
 struct WindowSearch {
     DWORD process;
-    const wchar_t* className;  // null: any
+    Kind kind;
     HWND found;
-    int frame = 0;  // 1: only the wizard frame, -1: anything but the frame
 };
-
-// The wizard frame is a dialog like a message box; its banner tells it apart.
-bool IsWizardFrame(HWND window) { return GetDlgItem(window, 1005) != nullptr; }
 
 BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<WindowSearch*>(parameter);
@@ -33,17 +33,17 @@ BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
     if (process != search->process || !IsWindowVisible(window)) return TRUE;
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (search->className != nullptr && std::wstring(className) != search->className) return TRUE;
-    if (search->frame != 0 && IsWizardFrame(window) != (search->frame > 0)) return TRUE;
+    if (std::wstring(className) != L"#32770") return TRUE;
+    const bool hasPages = FindWindowExW(window, nullptr, L"#32770", nullptr) != nullptr;
+    if (hasPages != (search->kind == Kind::Frame)) return TRUE;
     search->found = window;
     return FALSE;
 }
 
-// A visible top-level window of `process` of the class (or any), waited for.
-HWND WaitForWindow(test::ChildProcess& process, const wchar_t* className, DWORD milliseconds = 30000,
-                   int frame = -1) {
-    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        WindowSearch search{process.id(), className, nullptr, frame};
+// A visible top-level window of `process` of that kind, waited for.
+HWND WaitForWindow(test::ChildProcess& process, Kind kind, DWORD milliseconds = 30000) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 100) {
+        WindowSearch search{process.id(), kind, nullptr};
         EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) return search.found;
         if (WaitForSingleObject(process.handle(), 100) == WAIT_OBJECT_0) return nullptr;
@@ -80,26 +80,24 @@ std::wstring CloseProductText() {
                         : L"You should close 'Korvaline' before continuing Installation.";
 }
 
+std::wstring Title() {
+    return FrenchUser() ? L"Installeur \u2013 Korvane 6.03g" : L"Installer \u2013 Korvaline 6.03g";
+}
+
+
 // Presses a button of a message box, and waits until the box is gone.
 void Press(HWND box, int button) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(100);
 }
 
-std::wstring Title() {
-    return FrenchUser() ? L"Installeur \u2013 Korvane 6.03g" : L"Installer \u2013 Korvaline 6.03g";
-}
-
-// The wizard frame of `process`, waited for.
-HWND WaitForFrame(test::ChildProcess& process, DWORD milliseconds = 30000) {
-    return WaitForWindow(process, L"#32770", milliseconds, 1);
-}
-
-// Closes the wizard, confirming the question that leaving an unfinished
-// installation asks.
-void Close(test::ChildProcess& process, HWND frame) {
+// Closes the wizard: the frame asks for confirmation (message 110) before a
+// fresh installation is left; the answer is Yes.
+void CloseWizard(test::ChildProcess& installer, HWND frame) {
     PostMessageW(frame, WM_CLOSE, 0, 0);
-    if (const HWND box = WaitForWindow(process, L"#32770", 10000)) Press(box, IDYES);
+    const HWND confirmation = WaitForWindow(installer, Kind::Box);
+    ASSERT_NE(confirmation, nullptr);
+    Press(confirmation, IDYES);
 }
 
 // Wine takes the user's locale from LC_ALL or LANG when the program starts;
@@ -113,24 +111,23 @@ TEST(InstallerProcess, TitleFollowsTheUsersLanguage) {
         ASSERT_TRUE(FrenchUser());
     }
     test::ChildProcess installer(L"Install.exe", L"");
-    const HWND frame = WaitForFrame(installer);
+    const HWND frame = WaitForWindow(installer, Kind::Frame);
     ASSERT_NE(frame, nullptr) << "exit code " << installer.Wait(0);
     EXPECT_EQ(WindowText(frame), Title());
-    Close(installer, frame);
+    CloseWizard(installer, frame);
     EXPECT_EQ(installer.Wait(), 0u);
 }
 
-
 TEST(InstallerProcess, SecondCopyEndsWithTheBusyTextAndChangesNothing) {
     test::ChildProcess first(L"Install.exe", L"");
-    const HWND frame = WaitForFrame(first);
+    const HWND frame = WaitForWindow(first, Kind::Frame);
     ASSERT_NE(frame, nullptr);
 
     test::ChildProcess second(L"Install.exe", L"");
-    const HWND box = WaitForWindow(second, L"#32770");
+    const HWND box = WaitForWindow(second, Kind::Box);
     ASSERT_NE(box, nullptr) << "exit code " << second.Wait(0);
     EXPECT_EQ(BoxText(box), SystemText(ERROR_BUSY));
-    EXPECT_EQ(WaitForFrame(second, 0), nullptr);
+    EXPECT_EQ(WaitForWindow(second, Kind::Frame, 0), nullptr);
     Press(box, IDOK);
     EXPECT_EQ(second.Wait(), 0u);
 
@@ -139,7 +136,7 @@ TEST(InstallerProcess, SecondCopyEndsWithTheBusyTextAndChangesNothing) {
     EXPECT_EQ(first.Wait(0), static_cast<DWORD>(STILL_ACTIVE));
     test::ChildProcess third(L"hold_named_object.exe", L"trylock " + InstallerMutexName(L"Korvane6"));
     EXPECT_EQ(third.Wait(), 1u);
-    Close(first, frame);
+    CloseWizard(first, frame);
     EXPECT_EQ(first.Wait(), 0u);
 }
 
@@ -148,7 +145,7 @@ TEST(InstallerProcess, RunningProductHoldsTheInstallerAtMessage127) {
     ASSERT_TRUE(product->Ready());
 
     test::ChildProcess installer(L"Install.exe", L"");
-    HWND box = WaitForWindow(installer, L"#32770");
+    HWND box = WaitForWindow(installer, Kind::Box);
     ASSERT_NE(box, nullptr) << "exit code " << installer.Wait(0);
     EXPECT_EQ(BoxText(box), CloseProductText());
     EXPECT_EQ(WindowText(box), Title());
@@ -157,7 +154,7 @@ TEST(InstallerProcess, RunningProductHoldsTheInstallerAtMessage127) {
 
     // Retry while the product runs: asked again.
     Press(box, IDRETRY);
-    box = WaitForWindow(installer, L"#32770");
+    box = WaitForWindow(installer, Kind::Box);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(BoxText(box), CloseProductText());
 
@@ -165,9 +162,9 @@ TEST(InstallerProcess, RunningProductHoldsTheInstallerAtMessage127) {
     EXPECT_EQ(product->Finish(), 0u);
     product.reset();
     Press(box, IDRETRY);
-    const HWND frame = WaitForFrame(installer);
+    const HWND frame = WaitForWindow(installer, Kind::Frame);
     ASSERT_NE(frame, nullptr);
-    Close(installer, frame);
+    CloseWizard(installer, frame);
     EXPECT_EQ(installer.Wait(), 0u);
 }
 
@@ -175,7 +172,7 @@ TEST(InstallerProcess, CancelWhileTheProductRunsEndsTheInstaller) {
     test::HeldObject product(L"counter", RunningCounterName(L"Korvane6"));
     ASSERT_TRUE(product.Ready());
     test::ChildProcess installer(L"Install.exe", L"");
-    const HWND box = WaitForWindow(installer, L"#32770");
+    const HWND box = WaitForWindow(installer, Kind::Box);
     ASSERT_NE(box, nullptr);
     Press(box, IDCANCEL);
     EXPECT_EQ(installer.Wait(), 0u);
