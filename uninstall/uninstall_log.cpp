@@ -334,6 +334,7 @@ const wchar_t* const UninstallLog::kUninstallRoot = L"Software\\Microsoft\\Windo
 struct UninstallLog::backup_result {
     std::wstring path;           // the backup; empty when none was taken
     bool sourceMissing = false;  // there was nothing to back up
+    std::uint32_t attributes = 0;  // the source's attributes
 };
 
 UninstallLog::UninstallLog() : UninstallLog(system_file_system(), system_registry()) {}
@@ -495,7 +496,7 @@ UninstallLog::backup_result UninstallLog::make_backup(const std::wstring* source
         if (copy)
             (void)fs_.set_attributes(*source, attributes);
         (void)fs_.set_attributes(name, attributes);
-        return {name};
+        return {name, false, attributes};
     }
     (void)fs_.set_attributes(*source, attributes);
     // A failed copy may leave part of the data under the name; it goes, but
@@ -563,10 +564,11 @@ bool UninstallLog::RecordFile(const std::wstring& path, std::int32_t detail, boo
         return false;
     }
     added.backupPath = backup.path;
+    added.backupAttributes = backup.attributes;
     return true;
 }
 
-void UninstallLog::RecordShortcut(int selector, const std::wstring& folder)
+bool UninstallLog::RecordShortcut(int selector, const std::wstring& folder)
 {
     pending = true;
     create_folders(folder);
@@ -581,19 +583,22 @@ void UninstallLog::RecordShortcut(int selector, const std::wstring& folder)
     for (const UninstallLogEntry& previous : previousEntries) {
         if (previous.kind != kind)
             continue;
-        if (!previous.path.empty() && is_file(fs_, previous.path)) {
-            const backup_result backup = make_backup(&previous.path, false);
-            if (!backup.sourceMissing) {
-                added.originalPath = previous.path;
-                added.backupPath = backup.path;
-                added.keepOnRollBack = backup.path.empty();
-            }
-        }
-        break;
+        std::uint32_t attributes = 0;
+        if (previous.path.empty() || av::win_error::is_not_found(fs_.get_attributes(previous.path, attributes)))
+            break;
+        const backup_result backup = make_backup(&previous.path, false);
+        if (backup.sourceMissing)
+            break;
+        added.originalPath = previous.path;
+        added.backupPath = backup.path;
+        added.backupAttributes = backup.attributes;
+        added.keepOnRollBack = backup.path.empty();
+        return !added.keepOnRollBack;
     }
+    return true;
 }
 
-void UninstallLog::RecordUninstallKey(registry_key* key)
+bool UninstallLog::RecordUninstallKey(registry_key* key)
 {
     pending = true;
     UninstallLogEntry entry;
@@ -602,7 +607,7 @@ void UninstallLog::RecordUninstallKey(registry_key* key)
     entries.push_back(std::move(entry));
     UninstallLogEntry& added = entries.back();
     if (!key)
-        return;
+        return true;
 
     const std::wstring hive = make_backup(nullptr, false).path;
     if (!hive.empty()) {
@@ -611,7 +616,7 @@ void UninstallLog::RecordUninstallKey(registry_key* key)
         (void)SetPrivilege(L"SeBackupPrivilege", false);
         if (!ec) {
             added.backupPath = hive;
-            return;
+            return true;
         }
         (void)fs_.set_attributes(hive, attr_normal);
         (void)fs_.delete_file(hive);
@@ -619,6 +624,7 @@ void UninstallLog::RecordUninstallKey(registry_key* key)
     // The key existed and no copy of it could be kept: a rollback must not
     // delete the earlier installation's registration.
     added.keepOnRollBack = true;
+    return false;
 }
 
 void UninstallLog::RecordProductRegistration()
@@ -744,8 +750,10 @@ void UninstallLog::restore_backup(const UninstallLogEntry& entry, const std::wst
 {
     if (entry.backupPath.empty() || target.empty())
         return;
-    std::uint32_t attributes = 0;
-    const bool remembered = !fs_.get_attributes(entry.backupPath, attributes);
+    // The attributes the object had when it was backed up; the backup's own
+    // when they are not known.
+    std::uint32_t attributes = entry.backupAttributes;
+    const bool remembered = attributes != 0 || !fs_.get_attributes(entry.backupPath, attributes);
     (void)fs_.set_attributes(entry.backupPath, attr_normal);
     // On failure the backup stays in the temporary folder under its name.
     if (fs_.move_file(entry.backupPath, target))

@@ -59,6 +59,8 @@ struct UninstallLogEntry {
     // where the object in backupPath came from (for a file its own path, for
     // a shortcut the previous installation's shortcut);
     std::wstring originalPath;
+    // the attributes that object had (0: unknown), given back on restoring;
+    std::uint32_t backupAttributes = 0;
     // set when an object was already there and no backup of it could be
     // taken: RollBack then leaves it alone rather than destroy the only copy.
     bool keepOnRollBack = false;
@@ -104,12 +106,16 @@ public:
     // Records a shortcut before it is made: selector 0 MenuShortcut, 1
     // MenuUninstallShortcut, any other DesktopShortcut. Creates and records the
     // missing levels of `folder` and moves the previous installation's
-    // shortcut of that kind out of the way.
-    void RecordShortcut(int selector, const std::wstring& folder);
+    // shortcut of that kind out of the way. Returns false when that shortcut
+    // is still there because it could not be moved: a rollback cannot bring
+    // it back if the caller overwrites it.
+    bool RecordShortcut(int selector, const std::wstring& folder);
     // Records the uninstall key right after it was opened or created: `key` is
     // the open key when it already existed (it is saved to a hive file), null
-    // when this run created it.
-    void RecordUninstallKey(av::platform::registry_key* key);
+    // when this run created it. Returns false when the key existed and could
+    // not be saved: a rollback then leaves it as it is, so the caller should
+    // not change it.
+    bool RecordUninstallKey(av::platform::registry_key* key);
     // Records the product's registration run.
     void RecordProductRegistration();
     // Closes the pending entry: its outcome, and its path when given.

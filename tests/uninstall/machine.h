@@ -111,4 +111,29 @@ inline key_snapshot snapshot_key(platform::registry& reg, const std::wstring& pa
     return result;
 }
 
+// The differences between two snapshots, one line each; empty when equal.
+template <class Map>
+std::string snapshot_diff(const Map& before, const Map& after)
+{
+    const auto show = [](const std::wstring& name, const std::string& value) {
+        std::string text(name.begin(), name.end());
+        for (char& c : text)
+            if (static_cast<unsigned char>(c) < 0x20)
+                c = '?';
+        return text + " = " + (value.size() > 40 ? value.substr(0, 40) + "..." : value);
+    };
+    std::string out;
+    for (const auto& [name, value] : before) {
+        const auto it = after.find(name);
+        if (it == after.end())
+            out += "gone: " + show(name, value) + "\n";
+        else if (it->second != value)
+            out += "changed: " + show(name, value) + " -> " + show(name, it->second) + "\n";
+    }
+    for (const auto& [name, value] : after)
+        if (!before.count(name))
+            out += "new: " + show(name, value) + "\n";
+    return out;
+}
+
 }  // namespace av::test

@@ -2,6 +2,7 @@
 #include "wizard/win32/install_dlg.h"
 
 #include "lang/languages.h"
+#include "support/ui_hooks.h"
 #include "wizard/install_display.h"
 #include "wizard/page_texts.h"
 
@@ -47,9 +48,11 @@ BOOL CInstallDlg::OnInitDialog() {
         ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
         ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
     }
-    if (const HICON icon = static_cast<HICON>(
-            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)))
-        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    // The application's icon, as the support library's hook gives it.
+    if (const auto& iconHook = av::ui_hooks::instance().icon) {
+        if (const HICON icon = static_cast<HICON>(iconHook()))
+            ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
 
     m_pages = {&m_dlgStart, &m_dlgMode, &m_dlgPath, &m_dlgShortcut, &m_dlgInstall, &m_dlgEnd};
     for (CWizardPage* page : m_pages) page->Create(m_hWnd);

@@ -282,6 +282,33 @@ TEST_F(Frame, AdvancedModeShowsFolderAndShortcutPages) {
     EXPECT_EQ(app.installFolder, L"D:\\Apps\\Korvaline 6");
 }
 
+TEST_F(Frame, MaximizingKeepsTheGeometry) {
+    RECT window{};
+    ::GetWindowRect(frame.m_hWnd, &window);
+    MINMAXINFO info{};
+    info.ptMaxSize = {5000, 5000};
+    ::SendMessageW(frame.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxSize.x, window.right - window.left);
+    EXPECT_EQ(info.ptMaxSize.y, window.bottom - window.top);
+    EXPECT_EQ(info.ptMaxPosition.x, window.left);
+    EXPECT_EQ(info.ptMaxPosition.y, window.top);
+    // Neither Maximize nor Size is offered.
+    const HMENU menu = ::GetSystemMenu(frame.m_hWnd, FALSE);
+    EXPECT_EQ(::GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_EQ(::GetMenuState(menu, SC_SIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+}
+
+TEST_F(Frame, AboutBoxTexts) {
+    // Opened without its modal loop, to read it.
+    CAboutDlg about(app);
+    ASSERT_TRUE(about.Create(frame.m_hWnd));
+    EXPECT_EQ(TextOf(about.m_hWnd), L"About 'Installer'");
+    EXPECT_EQ(TextOf(::GetDlgItem(about.m_hWnd, IDOK)), L"OK");
+    // The test program has no version block: the template's texts stay.
+    EXPECT_EQ(TextOf(::GetDlgItem(about.m_hWnd, 1019)), L"Install");
+    EXPECT_FALSE(TextOf(::GetDlgItem(about.m_hWnd, 1020)).empty());
+}
+
 TEST_F(Frame, NewerVersionOffersOnlyCancel) {
     FakeApp newer;
     newer.updateState = kNewerInstalled;
