@@ -1,0 +1,71 @@
+// The application base and its message boxes.
+#include "app/framework.h"
+
+#include "app/ui_adapter.h"
+#include "lang/locale.h"
+#include "support/ui_hooks.h"
+
+namespace {
+
+CWinApp*& CurrentApp() {
+    static CWinApp* app = nullptr;
+    return app;
+}
+
+MessageBoxFunction& BoxOverride() {
+    static MessageBoxFunction function;
+    return function;
+}
+
+}  // namespace
+
+CWinApp::CWinApp() { CurrentApp() = this; }
+
+CWinApp::~CWinApp() {
+    if (CurrentApp() == this) CurrentApp() = nullptr;
+}
+
+bool CWinApp::InitInstance() { return true; }
+
+void CWinApp::SetAppName(const std::wstring& name) {
+    m_strAppName = name;
+    m_pszAppName = m_strAppName.c_str();
+    PublishAppName(name);
+}
+
+CWinApp* AfxGetApp() { return CurrentApp(); }
+
+int AfxWinMain() {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return -1;
+    // No message loop of its own follows: the application's windows run
+    // their own modal loops inside InitInstance. The process ends with 0.
+    app->InitInstance();
+    return 0;
+}
+
+int AfxMessageBox(const std::wstring& text, std::uint32_t type) {
+    if (const auto& function = BoxOverride()) return function(text, type);
+    return av::message_box(text, type);
+}
+
+int AfxMessageBox(unsigned id, std::uint32_t type) {
+    return AfxMessageBox(av::locale::load_message(static_cast<int>(id)), type);
+}
+
+void SetMessageBoxFunction(MessageBoxFunction function) { BoxOverride() = std::move(function); }
+
+std::wstring FormatMessageString(const std::wstring& pattern, const std::vector<std::wstring>& args) {
+    std::wstring result;
+    result.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' && pattern[i + 1] <= L'9') {
+            const auto n = static_cast<std::size_t>(pattern[i + 1] - L'1');
+            if (n < args.size()) result += args[n];
+            ++i;
+        } else {
+            result += pattern[i];
+        }
+    }
+    return result;
+}

@@ -1,0 +1,129 @@
+// The product identity and the installation state of the application object.
+#include "app/install_app.h"
+
+#include <boost/uuid/random_generator.hpp>
+#include <boost/uuid/uuid_io.hpp>
+
+#include <stdexcept>
+
+#include "app/system.h"
+#include "lang/languages.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/win_error.h"
+#include "wizard/win_path.h"
+
+namespace {
+
+constexpr wchar_t kMakerKey[] = L"Software\\Arvell & Divizere";
+constexpr int kApplicationNameMessage = 1000;
+constexpr int kNotInstallerLanguageMessage = 1129;
+constexpr std::size_t kLongestTempPath = 246;
+
+// Eight lower-case hexadecimal digits.
+std::wstring Hex8(std::uint32_t value) {
+    std::wstring text(8, L'0');
+    for (int i = 7; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = L"0123456789abcdef"[value & 0xF];
+    return text;
+}
+
+}  // namespace
+
+std::wstring ProductCatalogue(int productCode) {
+    switch (productCode) {
+        case 518: return L"Korvane 6";
+        default: throw std::logic_error("logic error");
+    }
+}
+
+void LocalizeProductName(std::wstring& text) {
+    const std::wstring from = kProductNameFrench;
+    const std::wstring to = kProductNameOther;
+    std::wstring result;
+    std::size_t start = 0;
+    for (std::size_t found; (found = text.find(from, start)) != std::wstring::npos; start = found + from.size()) {
+        result.append(text, start, found - start);
+        result += to;
+    }
+    result.append(text, start, std::wstring::npos);
+    text = std::move(result);
+}
+
+CInstallApp* GetInstallApp() { return dynamic_cast<CInstallApp*>(AfxGetApp()); }
+
+std::wstring CInstallApp::GetProductLabel(bool nameOnly) const {
+    std::wstring label = GetLanguageSettings().language == 0 ? kProductNameFrench : kProductNameOther;
+    if (!nameOnly) label += std::wstring(L" ") + kVersionLabel;
+    return label;
+}
+
+std::wstring CInstallApp::GetProductFolderName() const {
+    std::wstring name = ProductCatalogue(m_nProductCode);
+    if (GetLanguageSettings().language != 0) LocalizeProductName(name);
+    return name;
+}
+
+std::wstring CInstallApp::GetApplicationTitle(bool withProduct) const {
+    std::wstring title = LoadLocalizedString(kApplicationNameMessage);
+    if (withProduct) title += L" \u2013 " + GetProductLabel(false);
+    return title;
+}
+
+std::wstring CInstallApp::UninstallKeyPath() const {
+    return kUninstallRootKey + ProductCatalogue(m_nProductCode);
+}
+
+std::wstring CInstallApp::GetInstalledProgramPath() {
+    if (m_bInstalledPathKnown) return m_strInstalledProgramPath;
+    m_bInstalledPathKnown = true;
+    m_strInstalledProgramPath.clear();
+    try {
+        auto machine = av::platform::system_registry().local_machine();
+        std::unique_ptr<av::platform::registry_key> key;
+        if (machine->open_subkey(kMakerKey, av::platform::key_access::maximum_allowed, key)) return {};
+        av::platform::registry_value value;
+        if (key->query_value(ProductCatalogue(m_nProductCode) + L" Path", value)) return {};
+        // Only a REG_SZ or REG_EXPAND_SZ of whole characters ending with its
+        // NUL is taken; references to the environment stay as they are.
+        std::wstring path;
+        if (!av::platform::value_as_string(value, path) || path.empty()) return {};
+        std::uint32_t attributes = 0;
+        if (av::platform::system_file_system().get_attributes(path, attributes)) return {};
+        m_strInstalledProgramPath = path;
+    } catch (const std::exception&) {
+        m_strInstalledProgramPath.clear();
+    }
+    return m_strInstalledProgramPath;
+}
+
+bool CInstallApp::MakeTempFolderPath(std::wstring& error) {
+    const app_system::TempPathAnswer answer = app_system::TempPath();
+    if (answer.length == 0 || answer.length > kLongestTempPath || answer.path.size() != answer.length) {
+        error = Hex8(answer.lastError) + L" (GetTempPath)";  // "%08x (%s)"
+        return false;
+    }
+    // A version-4 UUID from the system's cryptographic generator.
+    boost::uuids::random_generator generator;
+    const std::string uuid = boost::uuids::to_string(generator());
+    m_strTempFolder = wizard::PathJoin(answer.path, L"arvell_{" + std::wstring(uuid.begin(), uuid.end()) + L"}");
+    return true;
+}
+
+int CInstallApp::GetUpdateState(std::wstring* previousVersion) const {
+    if (previousVersion != nullptr && (m_nUpdateState == NewerInstalled || m_nUpdateState == Upgrade))
+        *previousVersion = m_strPreviousVersion;
+    return m_nUpdateState;
+}
+
+void CInstallApp::OnLanguageSelected(int index) {
+    SetLanguage(index);
+    if (!IsInstallerLanguage(index)) {
+        // The message comes in English: the chosen language has no texts.
+        const std::wstring text =
+            FormatMessageString(LoadLocalizedString(kNotInstallerLanguageMessage), {GetProductLabel(true)});
+        AfxMessageBox(text, kMbOk | kMbIconInformation);
+        SetLanguage(1);
+    }
+    SetAppName(GetApplicationTitle(true));
+    if (m_updateTexts) m_updateTexts();
+}

@@ -1,0 +1,129 @@
+// The application object of the installer: the identity of the one product
+// it installs (compiled-in constants), every decision of one run (language,
+// update situation, folders, shortcut options, mode, outcome), the uninstall
+// recorder and the installer's single-instance mutex. Pages and the
+// installation run exchange data only through it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/framework.h"
+#include "app/single_instance.h"
+#include "uninstall/uninstall_log.h"
+#include "wizard/wizard_app.h"
+
+// The product this installer installs.
+inline constexpr int kProductCode = 518;
+inline constexpr wchar_t kVersionLabel[] = L"6.03g";
+// 6.3.7.1 in version-resource layout: (MS pair 6, 3) << 32 | (LS pair 7, 1).
+inline constexpr std::uint64_t kProductVersion = 0x0006000300070001ull;
+inline constexpr wchar_t kProductNameFrench[] = L"Korvane";
+inline constexpr wchar_t kProductNameOther[] = L"Korvaline";
+inline constexpr wchar_t kMakerName[] = L"Arvell & Divizere";
+// The uninstall keys, below HKEY_LOCAL_MACHINE.
+inline constexpr wchar_t kUninstallRootKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// The language the last run recorded, a REG_DWORD of the product's uninstall key.
+inline constexpr wchar_t kLanguageValue[] = L"AvLanguage";
+
+// The product key of a product code ("Korvane 6" for 518); raises
+// std::logic_error("logic error") for a code without a row.
+std::wstring ProductCatalogue(int productCode);
+
+// The product key with "Korvane" replaced by "Korvaline" everywhere (exact
+// case); applied for every language but French.
+void LocalizeProductName(std::wstring& text);
+
+enum UpdateState {
+    NewerInstalled = -1,
+    FreshInstall = 0,
+    SameVersion = 1,
+    Upgrade = 2,
+};
+
+class CInstallApp : public CWinApp, public wizard::WizardApp {
+public:
+    // Creates the single-instance mutex of `applicationId` (not owned) and
+    // puts the installer's icon in the icon hook.
+    explicit CInstallApp(const std::wstring& applicationId);
+    ~CInstallApp() override;
+
+    // The start-up: checks, language, defaults, then the wizard. Always false.
+    bool InitInstance() override;
+
+    // "Korvane 6.03g" in French, "Korvaline 6.03g" otherwise; the name alone
+    // with nameOnly.
+    std::wstring GetProductLabel(bool nameOnly) const;
+    // The product key, localized: "Korvane 6" / "Korvaline 6".
+    std::wstring GetProductFolderName() const;
+    // Message 0 ("Installer"), then " – " and the product label.
+    std::wstring GetApplicationTitle(bool withProduct) const;
+    // Full path of the installed main program, from the product path value,
+    // if it names an existing object; empty otherwise. Read once.
+    std::wstring GetInstalledProgramPath();
+    // Fills m_strTempFolder with "<temporary path>\arvell_{<random uuid>}"
+    // (not created). On failure `error` is "%08x (GetTempPath)" with the
+    // system error and m_strTempFolder is unchanged.
+    bool MakeTempFolderPath(std::wstring& error);
+    // m_nUpdateState; the previous version into `previousVersion` (if given)
+    // for NewerInstalled and Upgrade.
+    int GetUpdateState(std::wstring* previousVersion = nullptr) const;
+
+    // The user picked language `index` in the language list.
+    void OnLanguageSelected(int index);
+    // Reloads every text of the wizard after a language change, for a frame
+    // that does not do so by itself (the wizard frame does).
+    std::function<void()> m_updateTexts;
+
+    // --- What the wizard reads and writes (wizard::WizardApp) ---
+    int UpdateState() const override { return m_nUpdateState; }
+    std::wstring PreviousVersion() const override { return m_strPreviousVersion; }
+    std::wstring ProductLabel(bool nameOnly) const override { return GetProductLabel(nameOnly); }
+    std::wstring ProductFolderName() const override { return GetProductFolderName(); }
+    std::wstring ApplicationTitle(bool withProduct) const override { return GetApplicationTitle(withProduct); }
+    bool AdvancedMode() const override { return m_bAdvancedMode; }
+    void SetAdvancedMode(bool advanced) override { m_bAdvancedMode = advanced; }
+    bool InstallationDone() const override { return m_bInstallationDone; }
+    void SetInstallationDone(bool done) override { m_bInstallationDone = done; }
+    std::wstring InstallFolder() const override { return m_strInstallFolder; }
+    void SetInstallFolder(const std::wstring& folder) override { m_strInstallFolder = folder; }
+    std::wstring StartMenuFolder() const override { return m_strStartMenuFolder; }
+    void SetStartMenuFolder(const std::wstring& folder) override { m_strStartMenuFolder = folder; }
+    bool StartMenuShortcut() const override { return m_bStartMenuShortcut; }
+    void SetStartMenuShortcut(bool create) override { m_bStartMenuShortcut = create; }
+    bool DesktopShortcut() const override { return m_bDesktopShortcut; }
+    void SetDesktopShortcut(bool create) override { m_bDesktopShortcut = create; }
+    void LanguageSelected(int index) override { OnLanguageSelected(index); }
+
+    // The product's uninstall key below HKEY_LOCAL_MACHINE.
+    std::wstring UninstallKeyPath() const;
+
+    // --- Installation state, in declaration order ---
+    int m_nUpdateState = FreshInstall;
+    std::wstring m_strPreviousVersion;
+    NamedMutex m_installerMutex;
+    std::wstring m_strInstallFolder;
+    std::wstring m_strStartMenuFolder;
+    std::wstring m_strTempFolder;
+    bool m_bStartMenuShortcut = false;
+    bool m_bDesktopShortcut = false;
+    bool m_bAdvancedMode = false;
+    UninstallLog m_uninstallLog;
+    bool m_bInstallationDone = false;
+    std::uint64_t m_nPreviousVersion = 0;
+
+private:
+    // Start-up steps of InitInstance (app/startup.cpp).
+    void ChooseStartLanguage();
+    bool WaitUntilProductClosed();
+    void DetectInstalledVersion();
+    void FillDefaultFolders();
+
+    int m_nProductCode = kProductCode;
+    bool m_bInstalledPathKnown = false;
+    std::wstring m_strInstalledProgramPath;
+};
+
+// The process's application object, or null.
+CInstallApp* GetInstallApp();

@@ -1,0 +1,213 @@
+// The start-up sequence in the Linux build: language choice with the stored
+// "AvLanguage", the running-product check, the refusals, the defaults. The
+// user's locale is the stand-in's, the registry the in-memory one, the boxes
+// are recorded and answered here, and the messages are the installer's own.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+#include "app/install_app.h"
+#include "app/process_init.h"
+#include "app/system.h"
+#include "lang/locale.h"
+#include "lang/posix/stand_in_locale.h"
+#include "platform/registry.h"
+#include "tests/app/installer_strings.h"
+#include "tests/lang/message_table.h"
+
+namespace {
+
+namespace platform = av::platform;
+
+constexpr wchar_t kCommonPrograms[] = L"C:\\ProgramData\\Start Menu\\Programs";
+constexpr wchar_t kUserPrograms[] = L"C:\\Users\\u\\Start Menu\\Programs";
+constexpr wchar_t kProgramFiles[] = L"C:\\Program Files";
+
+struct Box {
+    std::wstring text;
+    std::uint32_t type;
+};
+
+class Startup : public testing::Test {
+protected:
+    void SetUp() override {
+        InitializeProcess();
+        SetMessageBoxFunction([this](const std::wstring& text, std::uint32_t type) {
+            boxes_.push_back({text, type});
+            if (onBox_) onBox_();
+            if (answers_.empty()) return kIdCancel;
+            const int answer = answers_.front();
+            answers_.pop_front();
+            return answer;
+        });
+        app_system::SetKnownFolderSource([this](int csidl, std::wstring& path) {
+            switch (csidl) {
+                case app_system::kCsidlProgramFiles: path = kProgramFiles; return true;
+                case app_system::kCsidlCommonPrograms:
+                    if (!commonProgramsKnown_) return false;
+                    path = kCommonPrograms;
+                    return true;
+                case app_system::kCsidlPrograms: path = kUserPrograms; return true;
+                default: return false;
+            }
+        });
+    }
+    void TearDown() override {
+        SetMessageBoxFunction({});
+        app_system::SetKnownFolderSource({});
+        av::locale::set_stand_in_user_locale(1033);
+        platform::system_registry().local_machine()->delete_subkey_tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6");
+        SetLanguage(0);
+    }
+
+    void StoreLanguage(const platform::registry_value& value) {
+        std::unique_ptr<platform::registry_key> key;
+        bool created = false;
+        ASSERT_FALSE(platform::system_registry().local_machine()->create_subkey(
+            L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6", platform::key_access::all, key,
+            created));
+        ASSERT_FALSE(key->set_value(L"AvLanguage", value));
+    }
+
+    // Runs InitInstance of a fresh application object for a user of `lcid`.
+    std::unique_ptr<CInstallApp> Start(std::uint32_t lcid) {
+        av::locale::set_stand_in_user_locale(lcid);
+        auto app = std::make_unique<CInstallApp>(ApplicationId());
+        EXPECT_FALSE(app->InitInstance());  // always false
+        return app;
+    }
+
+    test::ScopedMessageTable messages_{test::InstallerStrings()};
+    std::vector<Box> boxes_;
+    std::deque<int> answers_;
+    std::function<void()> onBox_;
+    bool commonProgramsKnown_ = true;
+};
+
+TEST_F(Startup, ProcessInitialisationRan) {
+    EXPECT_TRUE(ProcessorCheckPassed());
+    ASSERT_NE(RunningInstanceCounter::Current(), nullptr);
+    EXPECT_EQ(RunningInstanceCounter::Current()->Held(), 1);
+}
+
+TEST_F(Startup, DutchUserWithoutPreviousInstallationStartsInEnglish) {
+    const auto app = Start(1043);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(GetLanguageSettings().language, 1);
+    EXPECT_STREQ(app->m_pszAppName, L"Installer \u2013 Korvaline 6.03g");
+    EXPECT_EQ(app->m_nUpdateState, FreshInstall);
+    EXPECT_EQ(app->m_strInstallFolder, L"C:\\Program Files\\Arvell & Divizere\\Korvaline 6");
+    EXPECT_EQ(app->m_strStartMenuFolder, std::wstring(kCommonPrograms) + L"\\Arvell & Divizere\\Korvaline 6");
+    EXPECT_TRUE(app->m_bStartMenuShortcut);
+    EXPECT_TRUE(app->m_bDesktopShortcut);
+    EXPECT_FALSE(app->m_bAdvancedMode);
+    EXPECT_TRUE(app->m_installerMutex.IsOwned());
+}
+
+TEST_F(Startup, FrenchUserGetsFrenchNames) {
+    const auto app = Start(1036);
+    EXPECT_EQ(GetLanguageSettings().language, 0);
+    EXPECT_STREQ(app->m_pszAppName, L"Installeur \u2013 Korvane 6.03g");
+    EXPECT_EQ(app->m_strInstallFolder, L"C:\\Program Files\\Arvell & Divizere\\Korvane 6");
+}
+
+TEST_F(Startup, UsersOfOtherLanguages) {
+    struct Case {
+        std::uint32_t lcid;
+        int language;
+    } cases[] = {
+        {1041, 1},  // Japanese: English
+        {1028, 1},  // Traditional Chinese: English
+        {2052, 1},  // Simplified Chinese: index 10, no texts, English
+        {3084, 0},  // Canadian French: French
+        {1031, 2},  // German
+        {1049, 1},  // Russian: English
+    };
+    for (const Case& c : cases) {
+        const auto app = Start(c.lcid);
+        EXPECT_EQ(GetLanguageSettings().language, c.language) << c.lcid;
+    }
+    Start(3084);
+    EXPECT_EQ(av::locale::runtime_locale_name(), L"fr-CA");
+    EXPECT_EQ(GetLanguageSettings().lcid, 1036u);
+}
+
+TEST_F(Startup, StoredLanguage) {
+    struct Case {
+        std::uint32_t stored;
+        int language;  // for a French user
+    } cases[] = {
+        {5, 1},    // Dutch: accepted, then English (no texts)
+        {18, 0},   // Japanese: not a product language, ignored
+        {25, 0},   // outside the table: ignored
+        {11, 11},  // Italian
+        {1, 1},    // English
+        {9, 9},    // Romanian
+        {6, 0},    // Danish: not offered
+    };
+    for (const Case& c : cases) {
+        StoreLanguage(platform::dword_value(c.stored));
+        const auto app = Start(1036);
+        EXPECT_EQ(GetLanguageSettings().language, c.language) << c.stored;
+    }
+}
+
+TEST_F(Startup, StoredLanguageOfAnotherTypeOrSizeIsIgnored) {
+    StoreLanguage(platform::string_value(L"2"));
+    Start(1036);
+    EXPECT_EQ(GetLanguageSettings().language, 0);
+    platform::registry_value wide{platform::reg_dword, std::vector<std::byte>(8, std::byte{2})};
+    StoreLanguage(wide);
+    Start(1036);
+    EXPECT_EQ(GetLanguageSettings().language, 0);
+}
+
+TEST_F(Startup, StartMenuFallsBackToTheUsersPrograms) {
+    commonProgramsKnown_ = false;
+    const auto app = Start(1033);
+    EXPECT_EQ(app->m_strStartMenuFolder, std::wstring(kUserPrograms) + L"\\Arvell & Divizere\\Korvaline 6");
+}
+
+TEST_F(Startup, FoldersAlreadyKnownAreKept) {
+    av::locale::set_stand_in_user_locale(1033);
+    CInstallApp app(ApplicationId());
+    app.m_strInstallFolder = L"D:\\Tools\\Korvane";
+    app.m_strStartMenuFolder = L"D:\\Menu";
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.m_strInstallFolder, L"D:\\Tools\\Korvane");
+    EXPECT_EQ(app.m_strStartMenuFolder, L"D:\\Menu");
+}
+
+TEST_F(Startup, RunningProductKeepsAskingUntilCancel) {
+    auto product = std::make_unique<RunningInstanceCounter>(RunningCounterName(ApplicationId()));
+    answers_ = {kIdRetry, kIdRetry, kIdCancel};
+    const auto app = Start(1033);
+    ASSERT_EQ(boxes_.size(), 3u);
+    for (const Box& box : boxes_) {
+        EXPECT_EQ(box.text, L"You should close 'Korvaline' before continuing Installation.");
+        EXPECT_EQ(box.type, kMbRetryCancel | kMbIconWarning);
+    }
+    EXPECT_TRUE(app->m_strInstallFolder.empty());  // ended before the defaults
+}
+
+TEST_F(Startup, RetryPassesOnceTheProductHasEnded) {
+    auto product = std::make_unique<RunningInstanceCounter>(RunningCounterName(ApplicationId()));
+    answers_ = {kIdRetry, kIdRetry};
+    onBox_ = [&product] { product.reset(); };
+    const auto app = Start(1036);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"Vous devez fermer 'Korvane' avant de poursuivre l'installation.");
+    EXPECT_FALSE(app->m_strInstallFolder.empty());
+}
+
+TEST_F(Startup, SecondInstallerEndsBeforeAnythingElse) {
+    NamedMutex first(InstallerMutexName(ApplicationId()));
+    ASSERT_TRUE(first.TryLock());
+    const auto app = Start(1033);
+    EXPECT_FALSE(app->m_installerMutex.IsOwned());
+    EXPECT_EQ(app->m_pszAppName, nullptr);
+    EXPECT_TRUE(app->m_strInstallFolder.empty());
+}
+
+}  // namespace
