@@ -1,6 +1,81 @@
 #include "payload/archive.h"
 
+#include "support/error.h"
+
+#include <cstdint>
+
 namespace av {
+namespace {
+
+std::uint32_t read_u32(std::istream& in)
+{
+    unsigned char b[4];
+    if (!in.read(reinterpret_cast<char*>(b), 4))
+        throw_compress_error(compress_errc::unexpected);
+    return b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
+}
+
+std::uint64_t read_u64(std::istream& in)
+{
+    const std::uint64_t low = read_u32(in);
+    return low | (std::uint64_t{read_u32(in)} << 32);
+}
+
+std::wstring read_text(std::istream& in, std::uint64_t& left)
+{
+    const std::uint32_t units = read_u32(in);
+    if (units > left / 2)
+        throw_compress_error(compress_errc::unexpected);
+    left -= std::uint64_t{units} * 2;
+    std::string bytes(std::size_t{units} * 2, '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw_compress_error(compress_errc::unexpected);
+    return decode_utf16le(bytes.data(), units);
+}
+
+}  // namespace
+
+void check_header_size(std::uint64_t header_size)
+{
+    // Above 4 GiB it is corrupt: refused before anything is buffered for it.
+    if ((header_size >> 32) != 0 || header_size < archive_prefix_size)
+        throw_compress_error(compress_errc::unexpected);
+}
+
+archive_table parse_archive_table(std::istream& header, std::uint64_t header_size)
+{
+    check_header_size(header_size);
+    archive_table table;
+    table.header_size = header_size;
+    std::uint64_t left = header_size - archive_prefix_size;
+    const std::uint32_t count = read_u32(header);
+    // Every record takes at least its fixed fields: a count that cannot fit
+    // is refused before anything is reserved for it.
+    if (count > left / entry_fixed_size)
+        throw_compress_error(compress_errc::unexpected);
+    table.records.reserve(count);
+    std::uint64_t total = header_size;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (left < entry_fixed_size)
+            throw_compress_error(compress_errc::unexpected);
+        left -= entry_fixed_size;
+        archive_record record;
+        record.source_path = read_text(header, left);
+        record.destination_dir = read_text(header, left);
+        record.kind = read_u32(header);
+        record.size = read_u64(header);
+        record.crc32 = read_u32(header);
+        if (record.size > UINT64_MAX - total)
+            throw_compress_error(compress_errc::unexpected);
+        total += record.size;
+        table.records.push_back(std::move(record));
+    }
+    // The table must end exactly at header_size.
+    if (left != 0)
+        throw_compress_error(compress_errc::unexpected);
+    table.total = total;
+    return table;
+}
 
 std::string encode_utf16le(std::wstring_view text)
 {

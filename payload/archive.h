@@ -10,10 +10,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <variant>
+#include <vector>
 
 #include <boost/filesystem/path.hpp>
 
@@ -36,6 +38,23 @@ struct payload_entry {
     std::uint32_t kind = 0;
     std::uint64_t size = 0;
     std::uint32_t crc32 = 0;
+};
+
+// One record of the table as it is stored.
+struct archive_record {
+    std::wstring source_path;
+    std::wstring destination_dir;
+    std::uint32_t kind = 0;
+    std::uint64_t size = 0;
+    std::uint32_t crc32 = 0;
+};
+
+// The table of an archive.
+struct archive_table {
+    std::uint64_t header_size = 0;
+    std::vector<archive_record> records;
+    // header_size + the sum of all sizes: the archive's length.
+    std::uint64_t total = 0;
 };
 
 // Fixed sizes of the layout.
@@ -86,6 +105,21 @@ struct notification
 };
 
 using notification_callback = std::function<notification::result(const notification&)>;
+
+// Checks a header_size just read: its high 32 bits must be 0 and it must
+// hold entry_count. Throws `unexpected` (7) otherwise.
+void check_header_size(std::uint64_t header_size);
+
+// Parses the records that follow header_size in `header` (positioned at
+// entry_count) up to header_size. Throws `unexpected` (7) when the table is
+// malformed: a count or text that cannot fit, a table that does not end
+// exactly at header_size, a total beyond 64 bits.
+archive_table parse_archive_table(std::istream& header, std::uint64_t header_size);
+
+// Reads the table at the start of a bzip2-compressed archive, decompressing
+// only as far as the header. Throws `unexpected` (7) for a malformed or short
+// header and the bzip2 error for corrupt data.
+archive_table read_archive_table(std::istream& compressed);
 
 // UTF-16LE bytes of a wide string (natively wchar_t is UTF-32: characters
 // above U+FFFF become surrogate pairs).

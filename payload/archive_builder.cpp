@@ -4,7 +4,6 @@
 #include "payload/file_io.h"
 
 #include <boost/filesystem/operations.hpp>
-#include <boost/iostreams/device/back_inserter.hpp>
 #include <boost/iostreams/filter/bzip2.hpp>
 #include <boost/iostreams/filtering_stream.hpp>
 
@@ -128,15 +127,15 @@ void archive_builder::write_compressed(std::ostream& out) const
 
 std::string bzip2_compress(std::string_view bytes)
 {
-    std::string result;
+    std::ostringstream result;
     {
         boost::iostreams::filtering_ostream compressed;
         compressed.push(boost::iostreams::bzip2_compressor(boost::iostreams::bzip2_params(9)));
-        compressed.push(boost::iostreams::back_inserter(result));
+        compressed.push(result);
         compressed.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         boost::iostreams::close(compressed);
     }
-    return result;
+    return std::move(result).str();
 }
 
 }  // namespace av

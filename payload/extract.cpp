@@ -37,7 +37,8 @@ struct counting_source {
 };
 
 // Decompresses everything `buffer` holds, handing the output to `sink` in
-// chunks of at most 4096 bytes. An empty buffer has nothing to decompress.
+// chunks of at most 4096 bytes, until `sink` answers false or the stream
+// ends. An empty buffer has nothing to decompress.
 template <class Sink>
 void decompress(std::streambuf& buffer, std::uint64_t& compressed_read, Sink&& sink)
 {
@@ -51,9 +52,8 @@ void decompress(std::streambuf& buffer, std::uint64_t& compressed_read, Sink&& s
         // left no run-time library error behind.
         clear_crt_error();
         const std::streamsize n = decompressor.read(source, block, block_size);
-        if (n < 0)
+        if (n < 0 || !sink(block, n))
             break;
-        sink(block, n);
     }
     decompressor.close(source, std::ios_base::in);
 }
@@ -67,12 +67,48 @@ bool validate_payload(std::istream& stream)
         return false;
     try {
         std::uint64_t read = 0;
-        decompress(*buffer, read, [](const char*, std::streamsize) {});
+        decompress(*buffer, read, [](const char*, std::streamsize) { return true; });
     } catch (...) {
         return false;
     }
     return stream.rdstate() == std::ios_base::goodbit
            && std::char_traits<char>::eq_int_type(buffer->sgetc(), std::char_traits<char>::eof());
+}
+
+archive_table read_archive_table(std::istream& compressed)
+{
+    std::streambuf* buffer = compressed.rdbuf();
+    if (buffer == nullptr)
+        throw_compress_error(compress_errc::unexpected);
+    memstream header;
+    std::uint64_t wanted = 8;
+    std::uint64_t have = 0;
+    bool sized = false;
+    std::uint64_t read = 0;
+    decompress(*buffer, read, [&](const char* bytes, std::streamsize count) {
+        while (count > 0 && have < wanted) {
+            const auto n = std::min<std::uint64_t>(wanted - have, static_cast<std::uint64_t>(count));
+            header.write(bytes, static_cast<std::streamsize>(n));
+            have += n;
+            bytes += n;
+            count -= static_cast<std::streamsize>(n);
+            if (!sized && have == 8) {
+                unsigned char size[8];
+                header.seekg(0);
+                header.read(reinterpret_cast<char*>(size), 8);
+                wanted = 0;
+                for (int i = 7; i >= 0; --i)
+                    wanted = (wanted << 8) | size[i];
+                check_header_size(wanted);
+                sized = true;
+            }
+        }
+        return have < wanted;
+    });
+    if (!sized || have < wanted)
+        throw_compress_error(compress_errc::unexpected);
+    header.seekg(8);
+    return parse_archive_table(header, wanted);
 }
 
 bool extract_payload(std::istream& stream, const std::wstring& install_folder, const std::wstring& sample_folder,
@@ -102,6 +138,7 @@ bool extract_payload(std::istream& stream, const std::wstring& install_folder, c
                 bytes += taken;
                 count -= taken;
             }
+            return true;
         };
         try {
             decompress(*buffer, compressed_read, offer);

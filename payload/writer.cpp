@@ -13,36 +13,6 @@
 #include <utility>
 
 namespace av {
-namespace {
-
-std::uint32_t read_u32(std::istream& in)
-{
-    unsigned char b[4];
-    if (!in.read(reinterpret_cast<char*>(b), 4))
-        throw_compress_error(compress_errc::unexpected);
-    return b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
-}
-
-std::uint64_t read_u64(std::istream& in)
-{
-    const std::uint64_t low = read_u32(in);
-    return low | (std::uint64_t{read_u32(in)} << 32);
-}
-
-std::wstring read_text(std::istream& in, std::uint64_t& left)
-{
-    const std::uint32_t units = read_u32(in);
-    if (units > left / 2)
-        throw_compress_error(compress_errc::unexpected);
-    left -= std::uint64_t{units} * 2;
-    std::string bytes(std::size_t{units} * 2, '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-        throw_compress_error(compress_errc::unexpected);
-    return decode_utf16le(bytes.data(), units);
-}
-
-}  // namespace
-
 std::unique_ptr<exclusive_output_file> open_destination(const boost::filesystem::path& path, rights_folders& rights,
                                                         const rights_folders::grant_function& grant)
 {
@@ -145,11 +115,12 @@ std::streamsize payload_writer::write_header(const char* bytes, std::streamsize 
         header_->write(bytes, static_cast<std::streamsize>(n));
         if (buffered + n == 8) {
             header_->seekg(0);
-            header_size_ = read_u64(*header_);
-            // A header_size above 4 GiB is corrupt: rejected before anything
-            // is buffered for it. So is one too short for entry_count.
-            if ((header_size_ >> 32) != 0 || header_size_ < archive_prefix_size)
-                throw_compress_error(compress_errc::unexpected);
+            char size[8];
+            header_->read(size, 8);
+            header_size_ = 0;
+            for (int i = 7; i >= 0; --i)
+                header_size_ = (header_size_ << 8) | static_cast<unsigned char>(size[i]);
+            check_header_size(header_size_);
         }
         return static_cast<std::streamsize>(n);
     }
@@ -163,42 +134,25 @@ std::streamsize payload_writer::write_header(const char* bytes, std::streamsize 
 void payload_writer::parse_header()
 {
     header_->seekg(8);
-    std::uint64_t left = header_size_ - archive_prefix_size;
-    const std::uint32_t count = read_u32(*header_);
-    // Every record takes at least its fixed fields: a count that cannot fit
-    // is refused before anything is reserved for it.
-    if (count > left / entry_fixed_size)
-        throw_compress_error(compress_errc::unexpected);
+    archive_table table = parse_archive_table(*header_, header_size_);
     std::vector<payload_entry> entries;
-    entries.reserve(count);
-    std::uint64_t sum = 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (left < entry_fixed_size)
-            throw_compress_error(compress_errc::unexpected);
-        left -= entry_fixed_size;
-        const std::wstring source = read_text(*header_, left);
-        const std::wstring destination_dir = read_text(*header_, left);
-        payload_entry entry;
-        entry.kind = read_u32(*header_);
-        entry.size = read_u64(*header_);
-        entry.crc32 = read_u32(*header_);
+    entries.reserve(table.records.size());
+    for (auto& record : table.records) {
         // The file name comes from the source path; a name that would denote
         // the folder itself is refused.
-        const std::wstring name = last_path_element(source);
+        const std::wstring name = last_path_element(record.source_path);
         if (name.empty() || name == L"." || name == L"..")
             throw_compress_error(compress_errc::unexpected);
-        if (entry.size > UINT64_MAX - header_size_ - sum)
-            throw_compress_error(compress_errc::unexpected);
-        sum += entry.size;
-        entry.source = wide_to_path(source);
-        entry.destination = resolve_destination(destination_dir) / wide_to_path(name);
+        payload_entry entry;
+        entry.source = wide_to_path(record.source_path);
+        entry.destination = resolve_destination(record.destination_dir) / wide_to_path(name);
+        entry.kind = record.kind;
+        entry.size = record.size;
+        entry.crc32 = record.crc32;
         entries.push_back(std::move(entry));
     }
-    // The table must end exactly at header_size.
-    if (left != 0)
-        throw_compress_error(compress_errc::unexpected);
     entries_ = std::move(entries);
-    total_ = header_size_ + sum;
+    total_ = table.total;
     position_ = header_size_;
     index_ = 1;
     header_.reset();  // only the table was needed
