@@ -25,6 +25,7 @@ public:
 
     const wchar_t* m_pszAppName = nullptr;
     void* m_pMainWnd = nullptr;  // the main window object (the wizard frame) while it runs
+    int m_nExitCode = 0;         // the process's exit code once InitInstance returns
 
 private:
     std::wstring m_strAppName;
@@ -33,8 +34,8 @@ private:
 // The process's application object (the one constructed last), or null.
 CWinApp* AfxGetApp();
 
-// Runs the application object: InitInstance, and the exit code of the
-// process. The installer's InitInstance always returns false.
+// Runs the application object: InitInstance, then ends with the
+// application's m_nExitCode. The installer's InitInstance always returns false.
 int AfxWinMain();
 
 // Message box types and answers used by the application layer (the values of

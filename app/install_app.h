@@ -11,6 +11,7 @@
 
 #include "app/framework.h"
 #include "app/single_instance.h"
+#include "install/unattended.h"
 #include "uninstall/uninstall_log.h"
 #include "wizard/wizard_app.h"
 
@@ -69,6 +70,10 @@ public:
     // m_nUpdateState; the previous version into `previousVersion` (if given)
     // for NewerInstalled and Upgrade.
     int GetUpdateState(std::wstring* previousVersion = nullptr) const;
+    // The previous installation's "Uninstall.ulog": next to the uninstaller
+    // the program list names, next to this installer, or next to the
+    // installed main program; empty when none exists.
+    std::wstring FindUninstallLog();
 
     // The user picked language `index` in the language list.
     void OnLanguageSelected(int index);
@@ -99,6 +104,9 @@ public:
     // The product's uninstall key below HKEY_LOCAL_MACHINE.
     std::wstring UninstallKeyPath() const;
 
+    // The switches of the command line (unattended installation).
+    InstallerOptions m_options;
+
     // --- Installation state, in declaration order ---
     int m_nUpdateState = FreshInstall;
     std::wstring m_strPreviousVersion;
@@ -119,6 +127,10 @@ private:
     bool WaitUntilProductClosed();
     void DetectInstalledVersion();
     void FillDefaultFolders();
+    // Ends an unattended start-up or run: the exit code, and a line in the
+    // log file when one was asked for. Returns false (InitInstance's answer).
+    bool EndUnattended(int exitCode, const std::wstring& reason);
+    bool RunUnattended();
 
     int m_nProductCode = kProductCode;
     bool m_bInstalledPathKnown = false;

@@ -8,10 +8,13 @@
 #include "app/system.h"
 #include "app/ui_adapter.h"
 #include "app/wizard_frame.h"
+#include "install/installation_run.h"
+#include "install/unattended.h"
 #include "lang/languages.h"
 #include "platform/registry.h"
 #include "support/error.h"
 #include "uninstall/security.h"
+#include "wizard/install_display.h"
 #include "wizard/win_path.h"
 
 namespace {
@@ -28,34 +31,87 @@ CInstallApp::CInstallApp(const std::wstring& applicationId)
     if (ApplicationIcon() != nullptr) av::ui_hooks::instance().icon = [] { return ApplicationIcon(); };
 }
 
-CInstallApp::~CInstallApp() = default;
+// The installation run installed by InitInstance refers to this object.
+CInstallApp::~CInstallApp() { wizard::SetInstallationRun({}); }
 
 bool CInstallApp::InitInstance() {
+    // 0. The switches of an unattended installation. A line that does not
+    // parse ends the run; it is reported by a box unless silence was asked.
+    const std::wstring arguments = ArgumentsOf(ProcessCommandLine());
+    std::wstring error;
+    if (!ParseInstallerOptions(arguments, m_options, error)) {
+        m_options.silent = m_options.silent || MentionsSilentSwitch(arguments);
+        if (!m_options.silent) AfxMessageBox(error, kMbOk | kMbIconError);
+        return EndUnattended(kExitInvalidCommandLine, error);
+    }
+    const bool silent = m_options.silent;
     // 1. The processor check of the process initialisation.
-    if (!ProcessorCheckPassed()) return av::show_system_error(nullptr, av::e_unexpected);
+    if (!ProcessorCheckPassed()) {
+        if (silent) return EndUnattended(kExitFailed, L"the processor check did not pass");
+        return av::show_system_error(nullptr, av::e_unexpected);
+    }
     // 2. One installer of this product at a time.
-    if (!m_installerMutex.TryLock()) return av::show_system_error(nullptr, kErrorBusy);
+    if (!m_installerMutex.TryLock()) {
+        if (silent) return EndUnattended(kExitAnotherInstaller, L"another installer of the product is running");
+        return av::show_system_error(nullptr, kErrorBusy);
+    }
     // 3. The framework's own initialisation.
     CWinApp::InitInstance();
     // 4. Language; 5. the application name, caption of every box from now on.
     ChooseStartLanguage();
+    if (m_options.language) SetLanguage(*m_options.language);
     SetAppName(GetApplicationTitle(true));
     // 6. Administrator rights.
     if (!IsAdministrator()) {
+        if (silent) return EndUnattended(kExitNotAdministrator, LoadLocalizedString(kNotAdministratorMessage));
         AfxMessageBox(static_cast<unsigned>(LocalizedStringId(kNotAdministratorMessage)), kMbOk | kMbIconWarning);
         return false;
     }
-    // 7. No copy of the product may run.
-    if (!WaitUntilProductClosed()) return false;
+    // 7. No copy of the product may run; unattended, nobody can close it.
+    if (silent) {
+        RunningInstanceCounter* counter = RunningInstanceCounter::Current();
+        if (counter != nullptr && counter->Holders() > 1)
+            return EndUnattended(kExitProductRunning, FormatMessageString(LoadLocalizedString(kCloseProductMessage),
+                                                                          {GetProductLabel(true)}));
+    } else if (!WaitUntilProductClosed()) {
+        return false;
+    }
     // 8. An installed version.
     DetectInstalledVersion();
-    // 9 to 11. Defaults of the installation state.
+    // 9 to 11. Defaults of the installation state; a folder given on the
+    // command line is taken only where the wizard would let the user choose.
+    if (m_options.installFolder && m_nUpdateState == FreshInstall) m_strInstallFolder = *m_options.installFolder;
     FillDefaultFolders();
-    m_bStartMenuShortcut = true;
-    m_bDesktopShortcut = true;
+    m_bStartMenuShortcut = !m_options.noIcons;
+    m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    // 12. The wizard.
+    wizard::SetInstallationRun([this](wizard::InstallDisplay& page) { return run_installation(*this, page); });
+    // 12. The wizard, or the run without it.
+    if (silent) return RunUnattended();
     RunWizardFrame(*this);
+    return false;
+}
+
+bool CInstallApp::EndUnattended(int exitCode, const std::wstring& reason) {
+    m_nExitCode = exitCode;
+    if (m_options.logFile) {
+        LogFileDisplay log(*m_options.logFile);
+        log.WriteLine(reason);
+        log.WriteLine(L"Result: " + std::to_wstring(exitCode));
+    }
+    return false;
+}
+
+bool CInstallApp::RunUnattended() {
+    if (m_nUpdateState == NewerInstalled)
+        return EndUnattended(kExitNewerInstalled, FormatMessageString(LoadLocalizedString(1103), {m_strPreviousVersion}));
+    LogFileDisplay log(m_options.logFile.value_or(std::wstring()));
+    const bool installed = run_installation(*this, log);
+    m_bInstallationDone = installed;
+    m_nExitCode = installed ? kExitSuccess : kExitFailed;
+    log.WriteLine(log.Status());
+    log.WriteLine(L"Installation folder: " + m_strInstallFolder);
+    log.WriteLine(L"Result: " + std::to_wstring(m_nExitCode));
     return false;
 }
 
@@ -81,13 +137,6 @@ bool CInstallApp::WaitUntilProductClosed() {
         if (AfxMessageBox(text, kMbRetryCancel | kMbIconWarning) == kIdCancel) return false;
     }
     return true;
-}
-
-// Installed-version detection is not built yet: every run counts as a fresh
-// installation and no previous uninstall log is loaded.
-void CInstallApp::DetectInstalledVersion() {
-    m_nUpdateState = FreshInstall;
-    m_uninstallLog.Load(std::wstring());  // no file: the recorder starts empty
 }
 
 void CInstallApp::FillDefaultFolders() {

@@ -1,0 +1,316 @@
+#include "install/installation_run.h"
+
+#include "app/framework.h"
+#include "app/install_app.h"
+#include "install/process.h"
+#include "install/registration.h"
+#include "install/shortcuts.h"
+#include "lang/languages.h"
+#include "payload/payload.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "support/error.h"
+#include "uninstall/security.h"
+#include "wizard/install_display.h"
+#include "wizard/win_path.h"
+
+#include <boost/format.hpp>
+
+#include <variant>
+
+namespace {
+
+using av::notification;
+using av::platform::system_file_system;
+
+// Messages are named by their offset in the French block.
+std::wstring Message(int offset)
+{
+    return LoadLocalizedString(1000 + offset);
+}
+
+std::wstring Message(int offset, const std::wstring& insert)
+{
+    return FormatMessageString(Message(offset), {insert});
+}
+
+std::wstring WithLineEnd(const std::wstring& text)
+{
+    return text + L"\r\n";
+}
+
+bool Exists(const std::wstring& path)
+{
+    std::uint32_t attributes = 0;
+    return !system_file_system().get_attributes(path, attributes);
+}
+
+// Adds the read-only attribute, keeping the others; a file whose attributes
+// cannot be read is left alone.
+void MakeReadOnly(const std::wstring& path)
+{
+    if (path.empty())
+        return;
+    auto& fs = system_file_system();
+    std::uint32_t attributes = 0;
+    if (fs.get_attributes(path, attributes))
+        return;
+    attributes &= ~av::platform::attr_normal;
+    fs.set_attributes(path, attributes | av::platform::attr_readonly);
+}
+
+std::wstring ParentFolder(const std::wstring& path)
+{
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos)
+        return {};
+    return path.substr(0, separator == 2 && path[1] == L':' ? separator + 1 : separator);
+}
+
+}  // namespace
+
+TemporaryFiles::TemporaryFiles(std::wstring folder)
+    : m_folder(std::move(folder))
+{
+}
+
+TemporaryFiles::~TemporaryFiles()
+{
+    auto& fs = system_file_system();
+    for (const auto& file : m_files) {
+        fs.set_attributes(file, av::platform::attr_normal);
+        fs.delete_file(file);
+    }
+    if (!m_folder.empty())
+        fs.remove_folder(m_folder);  // stays when something else is in it
+}
+
+InstallationPageHandlers::InstallationPageHandlers(CInstallApp& app, wizard::InstallDisplay& page,
+                                                   std::istream& payload, TemporaryFiles& temporaryFiles)
+    : m_app(app)
+    , m_page(page)
+    , m_payload(payload)
+    , m_temporaryFiles(temporaryFiles)
+{
+}
+
+notification::result InstallationPageHandlers::operator()(const notification& n)
+{
+    struct dispatch {
+        InstallationPageHandlers& self;
+        notification::result operator()(const notification::started&) { return self.Started(); }
+        notification::result operator()(const notification::file_started& s) { return self.FileStarted(s.entry); }
+        notification::result operator()(const notification::file_done& d) { return self.FileDone(d.entry); }
+        notification::result operator()(const notification::progress& p)
+        {
+            return self.Progress(p.position, p.total);
+        }
+        notification::result operator()(const notification::finished&) { return notification::result::proceed; }
+        notification::result operator()(const notification::failed& f) { return self.Failed(f.code); }
+    };
+    const notification::result answer = std::visit(dispatch{*this}, static_cast<const notification::variant&>(n));
+    m_page.PumpMessages();
+    return answer;
+}
+
+notification::result InstallationPageHandlers::Started()
+{
+    m_page.SetStatus(Message(114));
+    m_page.AppendLogLine(Message(114), false);
+    if (!av::validate_payload(m_payload))
+        av::throw_compress_error(av::compress_errc::validation_failed);
+    m_payload.clear();
+    m_payload.seekg(0);
+    m_page.AppendLogLine(WithLineEnd(Message(11)), false);
+    return notification::result::proceed;
+}
+
+void InstallationPageHandlers::Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup)
+{
+    const std::wstring text = Message(115, wizard::QuoteSpaces(destination));
+    if (kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
+        m_app.m_uninstallLog.RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
+    m_page.SetStatusPath(text);
+    m_page.AppendLogLine(text, false);
+}
+
+notification::result InstallationPageHandlers::FileStarted(const av::payload_entry& entry)
+{
+    using av::entry_kind;
+    const std::wstring destination = av::path_to_wide(entry.destination);
+    switch (static_cast<entry_kind>(entry.kind)) {
+    case entry_kind::main_program:
+        m_page.MainProgramPath() = destination;
+        break;
+    case entry_kind::uninstaller:
+        m_page.UninstallerPath() = destination;
+        break;
+    case entry_kind::data_file:
+        // Shared data is the users' own once it exists: never overwritten.
+        if (m_app.m_nUpdateState != FreshInstall && m_app.m_uninstallLog.WasInstalled(destination)) {
+            GrantUsersAccess(destination, kDataFileAccess, 0);
+            return notification::result::skip;
+        }
+        if (Exists(destination)) {
+            m_app.m_uninstallLog.RecordFile(destination, entry.kind, true);
+            m_app.m_uninstallLog.Complete(true);
+            GrantUsersAccess(destination, kDataFileAccess, 0);
+            return notification::result::skip;
+        }
+        Install(entry.kind, destination, true);
+        return notification::result::proceed;
+    case entry_kind::sample:
+        if (m_app.m_nUpdateState == Upgrade)
+            return notification::result::skip;
+        break;
+    case entry_kind::temporary_file:
+        m_temporaryFiles.Add(destination);
+        break;
+    default:
+        break;
+    }
+    Install(entry.kind, destination, false);
+    return notification::result::proceed;
+}
+
+notification::result InstallationPageHandlers::FileDone(const av::payload_entry& entry)
+{
+    const std::wstring destination = av::path_to_wide(entry.destination);
+    if (entry.kind == static_cast<std::uint32_t>(av::entry_kind::data_file))
+        GrantUsersAccess(destination, kDataFileAccess, 0);
+    if (entry.kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
+        m_app.m_uninstallLog.Complete(true);
+    m_page.AppendLogLine(WithLineEnd(Message(11)), false);
+    return notification::result::proceed;
+}
+
+notification::result InstallationPageHandlers::Progress(std::uint64_t position, std::uint64_t total)
+{
+    m_page.SetProgress(position, total);
+    return notification::result::proceed;
+}
+
+notification::result InstallationPageHandlers::Failed(const std::error_code& code)
+{
+    m_app.m_uninstallLog.Complete(false);
+    m_page.AppendLogLine(WithLineEnd(Message(12)), false);
+    m_page.SetStatus(Message(121, av::error_code_text(code)));
+    return notification::result::abort;
+}
+
+std::wstring RegistrationCommandLine(const std::wstring& mainProgramPath, std::uint64_t previousVersion)
+{
+    std::wstring command = wizard::QuoteSpaces(mainProgramPath) + L" /Register /Background";
+    if (previousVersion != 0)
+        command += (boost::wformat(L" /update=%|1$016x|") % previousVersion).str();
+    return command;
+}
+
+bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
+{
+    // 1-2. A new section of the log.
+    page.MainProgramPath().clear();
+    page.UninstallerPath().clear();
+    page.AppendLogLine(std::wstring(), true);
+    const WaitCursor waiting;
+    page.SetStatus(Message(114));
+
+    // 3. The run's temporary folder (not created yet).
+    std::wstring error;
+    if (!app.MakeTempFolderPath(error)) {
+        const std::wstring status = Message(121, error);
+        page.SetStatus(status);
+        page.AppendLogLine(WithLineEnd(status), false);
+        return false;
+    }
+
+    // 4.
+    const std::wstring sampleFolder = Message(18, app.GetProductLabel(true));
+    TemporaryFiles temporaryFiles(app.m_strTempFolder);
+    app.m_uninstallLog.SetProduct(app.GetProductLabel(false), ProductCatalogue(kProductCode));
+    page.SetProgress(0, 1);
+    page.ShowProgress(true);
+
+    // 5-6. Every payload file, written and verified.
+    av::imemstream payload = av::open_payload();
+    InstallationPageHandlers handlers(app, page, payload, temporaryFiles);
+    if (!av::extract_payload(payload, app.m_strInstallFolder, sampleFolder, app.m_strTempFolder,
+                             [&handlers](const av::notification& n) { return handlers(n); })) {
+        app.m_uninstallLog.RollBack();
+        return false;
+    }
+    const std::wstring mainProgram = page.MainProgramPath();
+    const std::wstring uninstaller = page.UninstallerPath();
+
+    // 7.
+    MakeReadOnly(mainProgram);
+    MakeReadOnly(uninstaller);
+
+    // 8. Shortcuts.
+    if (app.m_bStartMenuShortcut || app.m_bDesktopShortcut) {
+        page.SetStatus(Message(117));
+        page.AppendLogLine(Message(117), false);
+        ShortcutRequest request;
+        request.startMenu = app.m_bStartMenuShortcut;
+        request.desktop = app.m_bDesktopShortcut;
+        request.startMenuFolder = app.m_strStartMenuFolder;
+        request.mainProgramPath = mainProgram;
+        request.uninstallerPath = uninstaller;
+        request.programName = app.GetProductLabel(false);
+        request.uninstallName = Message(13, app.GetProductLabel(true));
+        const bool made = create_shortcuts(app.m_uninstallLog, request);
+        page.AppendLogLine(WithLineEnd(Message(made ? 11 : 12)), false);
+    }
+
+    // 9. The program list's entry.
+    page.SetStatus(Message(118));
+    page.AppendLogLine(Message(118), false);
+    auto& registry = av::platform::system_registry();
+    UninstallRegistration values;
+    values.productKey = ProductCatalogue(kProductCode);
+    values.displayName = app.GetProductLabel(false);
+    values.uninstallerPath = uninstaller;
+    values.mainProgramPath = mainProgram;
+    values.displayVersion = L"6.3.7.1";
+    values.publisher = kMakerName;
+    values.language = static_cast<std::uint32_t>(GetLanguageSettings().language);
+    const bool registered = register_uninstall(registry, app.m_uninstallLog, values);
+
+    // 10. Without the product path value no later installer finds this one.
+    if (!register_product_path(registry, kMakerName, values.productKey, mainProgram)) {
+        app.m_uninstallLog.RollBack();
+        page.AppendLogLine(WithLineEnd(Message(12)), false);
+        page.SetStatus(Message(121, L"-1"));
+        return false;
+    }
+
+    // 11. The product registers itself; the installer's mutex is given up
+    // meanwhile, as the product may look for it.
+    app.m_uninstallLog.RecordProductRegistration();
+    app.m_installerMutex.Release();
+    const ProcessOutcome run = start_registration_process(
+        RegistrationCommandLine(mainProgram, app.m_nPreviousVersion), ParentFolder(mainProgram));
+    app.m_installerMutex.TryLock();
+    constexpr std::uint32_t kRegistered = 0xFFFFFFF6u;  // exit code -10
+    const bool productRegistered = run.started && run.exitCode == kRegistered;
+    app.m_uninstallLog.Complete(productRegistered);
+    if (productRegistered)
+        announce_association_change();
+    page.AppendLogLine(WithLineEnd(Message(registered && productRegistered ? 11 : 12)), false);
+
+    // 12. The record the uninstaller reads.
+    page.SetStatus(Message(119));
+    page.AppendLogLine(Message(119), false);
+    const std::wstring uninstallerFolder = ParentFolder(uninstaller);
+    bool written = false;
+    if (!uninstallerFolder.empty() && uninstallerFolder.size() < 260) {
+        const std::wstring logPath = wizard::PathJoin(uninstallerFolder, L"Uninstall.ulog");
+        written = logPath.size() < 260
+            && app.m_uninstallLog.Write(logPath, app.m_strInstallFolder, app.m_strStartMenuFolder);
+    }
+    page.AppendLogLine(WithLineEnd(Message(written ? 11 : 12)), false);
+
+    // 13-14.
+    page.SetStatus(Message(106, Message(6)));
+    return true;
+}

@@ -1,0 +1,69 @@
+// The installation run: the one operation that changes the machine. Started
+// by the Install page's Next, it prepares, writes and verifies every payload
+// file, makes the shortcuts, registers the product, runs the product once so
+// that it registers itself, and writes the uninstall log; a failure of the
+// files or of the product path value rolls everything back.
+#pragma once
+
+#include "payload/archive.h"
+
+#include <istream>
+#include <string>
+#include <vector>
+
+class CInstallApp;
+namespace wizard {
+class InstallDisplay;
+}
+
+// Files needed only while the run lasts ("<Temporary>" entries): deleted,
+// then their folder, when the run ends, whatever happens.
+class TemporaryFiles {
+public:
+    explicit TemporaryFiles(std::wstring folder);
+    ~TemporaryFiles();
+    TemporaryFiles(const TemporaryFiles&) = delete;
+    TemporaryFiles& operator=(const TemporaryFiles&) = delete;
+
+    void Add(const std::wstring& path) { m_files.push_back(path); }
+    const std::vector<std::wstring>& Files() const { return m_files; }
+
+private:
+    std::wstring m_folder;
+    std::vector<std::wstring> m_files;
+};
+
+// The Install page's answer to each notification of the extraction pass:
+// decides per entry kind whether to write or skip, records and grants, and
+// shows every step on the page.
+class InstallationPageHandlers {
+public:
+    InstallationPageHandlers(CInstallApp& app, wizard::InstallDisplay& page, std::istream& payload,
+                             TemporaryFiles& temporaryFiles);
+
+    // Dispatches to the handler of the notification, then pumps the page's
+    // waiting messages.
+    av::notification::result operator()(const av::notification& n);
+
+private:
+    av::notification::result Started();
+    av::notification::result FileStarted(const av::payload_entry& entry);
+    av::notification::result FileDone(const av::payload_entry& entry);
+    av::notification::result Progress(std::uint64_t position, std::uint64_t total);
+    av::notification::result Failed(const std::error_code& code);
+    void Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup);
+
+    CInstallApp& m_app;
+    wizard::InstallDisplay& m_page;
+    std::istream& m_payload;
+    TemporaryFiles& m_temporaryFiles;
+};
+
+// Runs the installation on the Install page; true when the product is
+// installed (also when a later step only logged "Failed").
+bool run_installation(CInstallApp& app, wizard::InstallDisplay& page);
+
+// The product's registration command line: the main program (quoted when it
+// holds a space), " /Register /Background", and " /update=" with the previous
+// version as 16 lower-case hexadecimal digits when it is not 0.
+std::wstring RegistrationCommandLine(const std::wstring& mainProgramPath, std::uint64_t previousVersion);

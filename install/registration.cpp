@@ -1,0 +1,60 @@
+#include "install/registration.h"
+
+#include "uninstall/uninstall_log.h"
+
+#include <memory>
+
+namespace {
+
+using av::platform::key_access;
+using av::platform::registry_key;
+
+constexpr wchar_t kUninstallKeys[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+}  // namespace
+
+bool register_uninstall(av::platform::registry& registry, UninstallLog& log, const UninstallRegistration& values)
+{
+    std::unique_ptr<registry_key> uninstall_keys;
+    if (av::platform::open_key(registry, kUninstallKeys, key_access::all, uninstall_keys))
+        return false;
+    std::unique_ptr<registry_key> key;
+    bool created = false;
+    if (uninstall_keys->create_subkey(values.productKey, key_access::all, key, created))
+        return false;
+
+    // An existing key is saved before any value of it changes.
+    log.RecordUninstallKey(created ? nullptr : key.get());
+
+    using av::platform::dword_value;
+    using av::platform::string_value;
+    const bool name_written = !key->set_value(L"DisplayName", string_value(values.displayName));
+    const bool uninstaller_written = !key->set_value(L"UninstallString", string_value(values.uninstallerPath));
+    // The remaining values only decorate the program list; their failures
+    // do not make the registration fail.
+    key->set_value(L"DisplayIcon", string_value(values.mainProgramPath + L",0"));
+    key->set_value(L"DisplayVersion", string_value(values.displayVersion));
+    key->set_value(L"Publisher", string_value(values.publisher));
+    key->set_value(L"URLInfoAbout", string_value(kPublisherUrl));
+    key->set_value(L"HelpLink", string_value(kPublisherUrl));
+    key->set_value(L"URLUpdateInfo", string_value(kPublisherUrl));
+    key->set_value(L"HelpTelephone", string_value(kPublisherTelephone));
+    key->set_value(L"NoModify", dword_value(1));
+    key->set_value(L"NoRepair", dword_value(1));
+    key->set_value(L"AvLanguage", dword_value(values.language));
+    const bool result = name_written && uninstaller_written;
+
+    key.reset();
+    log.Complete(result);
+    return result;
+}
+
+bool register_product_path(av::platform::registry& registry, const std::wstring& makerName,
+                           const std::wstring& productKey, const std::wstring& mainProgramPath)
+{
+    std::unique_ptr<registry_key> key;
+    bool created = false;
+    if (av::platform::create_key(registry, L"Software\\" + makerName, key_access::maximum_allowed, key, created))
+        return false;
+    return !key->set_value(productKey + L" Path", av::platform::string_value(mainProgramPath));
+}
