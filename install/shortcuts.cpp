@@ -2,26 +2,11 @@
 
 #include "payload/folders.h"
 #include "uninstall/uninstall_log.h"
+#include "wizard/win_path.h"
 
 namespace {
 
 constexpr std::size_t kMaxPath = 260;  // the shell's path buffers, terminator included
-
-// The shell's path-append rule: exactly one backslash between the parts.
-std::wstring append_path(const std::wstring& folder, const std::wstring& name)
-{
-    if (folder.empty())
-        return name;
-    std::wstring result = folder;
-    // A folder written with "/" only (the Linux build's) keeps its style.
-    const bool slashes = folder.find(L'\\') == std::wstring::npos && folder.find(L'/') != std::wstring::npos;
-    if (result.back() != L'\\' && result.back() != L'/')
-        result += slashes ? L'/' : L'\\';
-    std::size_t skip = 0;
-    while (skip < name.size() && (name[skip] == L'\\' || name[skip] == L'/'))
-        ++skip;
-    return result + name.substr(skip);
-}
 
 // The all-users desktop, else the user's (whatever the shell says of it).
 std::wstring DesktopFolder()
@@ -57,7 +42,7 @@ bool create_shortcut(const std::wstring& target, const std::wstring& folder, con
     if (link_name.empty())
         return false;
 
-    const std::wstring link = append_path(folder, link_name) + L".lnk";
+    const std::wstring link = wizard::PathJoin(folder, link_name) + L".lnk";
     if (link.size() >= kMaxPath)
         return false;
     if (!save_shell_link(link, target, working_folder))

@@ -107,8 +107,11 @@ std::wstring PathJoin(const std::wstring& left, const std::wstring& right) {
     while (start < right.size() && IsSeparator(right[start])) ++start;
     if (start == right.size()) return a;
     if (a.empty()) return right.substr(start);
+    // A left part written with "/" only (a folder of the Linux build) keeps
+    // its style, so that joined paths stay usable there.
+    const bool slashes = a.find(L'\\') == std::wstring::npos && a.find(L'/') != std::wstring::npos;
     while (!a.empty() && IsSeparator(a.back())) a.pop_back();
-    return a + L'\\' + right.substr(start);
+    return a + (slashes ? L'/' : L'\\') + right.substr(start);
 }
 
 bool TextEqualNoCase(const std::wstring& a, const std::wstring& b) {

@@ -21,7 +21,8 @@ std::vector<std::wstring> PathComponents(const std::wstring& path);
 // A drive path ("D:\...") or a UNC path ("\\server\share...").
 bool IsFullyQualified(const std::wstring& path);
 
-// Joins with exactly one backslash between the parts; an empty part adds nothing.
+// Joins with exactly one backslash between the parts (a "/" when the left
+// part is written with "/" only); an empty part adds nothing.
 std::wstring PathJoin(const std::wstring& left, const std::wstring& right);
 
 // Case-insensitive comparison of two texts (file names compare so).
