@@ -56,7 +56,7 @@ trap cleanup EXIT
 # desktop into menu entries and icons in the host user's home, outside the
 # prefix, where tests would share them.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-export WINEDEBUG=-all
+export WINEDEBUG=${AV_LIFECYCLE_WINEDEBUG:--all}
 
 keys=('HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane 6'
       'HKLM\Software\Arvell & Divizere'
@@ -225,10 +225,13 @@ resolve() {
     *) fatal "destination not handled by this test: $dest" ;;
   esac
 }
-# kind<TAB>Windows path<TAB>host source, one line per payload file.
+# kind<TAB>Windows path<TAB>host source, one line per payload file. The
+# table keeps the sources as the manifest named them: relative ones are
+# relative to the manifest's folder.
 payload_files() {
   local kind dest src
   while IFS=$'\t' read -r kind dest src; do
+    [[ $src = /* ]] || src=$product/$src
     printf '%s\t%s\\%s\t%s\n' "$kind" "$(resolve "$dest")" "${src##*/}" "$src"
   done < <(payload_rows)
 }
@@ -503,13 +506,17 @@ scenario_reinstall() {
   expect_registration reinstalled
   expect_shortcuts
   expect_read_only "$install_dir\\Uninstall.ulog" "$install_dir\\Korvane.exe" "$install_dir\\Uninstall.exe"
-  # Nothing else moved: same files, the sample back to its original, the
-  # log rewritten; no backup or temporary folder left in Temp.
-  expect_eq "paths changed by the reinstallation" "$(changed_paths edited reinstalled)" \
-    "$(printf '%s\n' "$sample" "$install_dir\\Uninstall.ulog" | LC_ALL=C sort)"
+  # Nothing else moved: the same files with the same contents, the sample
+  # back to its original, the log rewritten, the shortcuts made anew (a
+  # shell link keeps its target's file times, and the target was written
+  # again); no backup or temporary folder left in Temp.
+  local rewritten
+  rewritten=$(printf '%s\n' "$sample" "$install_dir\\Uninstall.ulog" "$menu_dir\\$label.lnk" \
+    "$menu_dir\\Uninstall $short_name.lnk" "$common_desktop\\$label.lnk" | LC_ALL=C sort)
+  expect_eq "paths changed by the reinstallation" "$(changed_paths edited reinstalled)" "$rewritten"
   expect_eq "paths lost by the reinstallation" \
     "$(lost_lines edited reinstalled | cut -f1 | while IFS= read -r p; do windows_path "$p"; echo; done | LC_ALL=C sort)" \
-    "$(printf '%s\n' "$sample" "$install_dir\\Uninstall.ulog" | LC_ALL=C sort)"
+    "$rewritten"
   finish
 }
 expect_payload_installed_except() {
