@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of every wizard page, in English and in French, for a person to
-# look at. Starts the installer (or, while the installer cannot show the
-# wizard yet, the wizard preview) under Wine on a virtual screen with a
+# look at. Starts the installer (or the wizard preview when there is no
+# installer) under Wine on a virtual screen with a
 # window manager, walks through the pages by keys with xdotool, and saves
 # PNG files under build/windows/screens/.
 #
@@ -14,9 +14,13 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/windows/bin"
 out="${AV_SCREENS_DIR:-$root/build/windows/screens}"
 program="${1:-}"
+preview="$bin/wizard_preview.exe"
 if [ -z "$program" ]; then
-  if [ -f "$bin/Install.exe" ]; then program="$bin/Install.exe"; else program="$bin/wizard_preview.exe"; fi
+  if [ -f "$bin/Install.exe" ]; then program="$bin/Install.exe"; else program="$preview"; fi
 fi
+# Whether the installer runs a real installation (AV_SCREENS_HAS_RUN=1 once
+# the installation run is part of it); else the preview shows the End page.
+has_run="${AV_SCREENS_HAS_RUN:-0}"
 [ -f "$program" ] || { echo "screens: $program is missing; build the windows preset first" >&2; exit 1; }
 for tool in Xvfb openbox xdotool xwd convert wine localedef; do
   command -v "$tool" >/dev/null || { echo "screens: $tool is missing" >&2; exit 1; }
@@ -101,14 +105,13 @@ walk() {  # walk PREFIX LOCALE
   local p="$1" locale="$2"
   echo "$p ($locale):"
   # Quick installation.
-  start "$locale" /demo
+  start "$locale"
   shot "$p-0-start"
   key Return;           shot "$p-1-mode"
   key Return;           shot "$p-4-install"
   key Escape;           shot "$p-4-cancel-question"
   key Return                               # No: the wizard stays
-  key Return;           shot "$p-4-installed"
-  key Return;           shot "$p-5-end"
+  key Return;           shot "$p-4-after-install"
   key alt+space Up Return; shot "$p-about"
   key Return
   stop
@@ -121,6 +124,24 @@ walk() {  # walk PREFIX LOCALE
   key Return;           shot "$p-3-shortcut"
   key Return;           shot "$p-4-install-advanced"
   stop
+  # A successful run and the End page: the preview's demonstration run
+  # stands in while the installer has no installation run of its own.
+  if [ "$program" != "$preview" ] && [ -f "$preview" ] && [ "$has_run" = 0 ]; then
+    local installer="$program"
+    program="$preview"
+    start "$locale" /demo
+    key Return Return Return
+    shot "$p-4-installed-preview"
+    key Return;         shot "$p-5-end-preview"
+    stop
+    program="$installer"
+  else
+    start "$locale"
+    key Return Return Return
+    shot "$p-4-installed"
+    key Return;         shot "$p-5-end"
+    stop
+  fi
 }
 
 walk en en_US.UTF-8

@@ -200,7 +200,12 @@ public:
             if (done_)
                 return false;
             std::size_t got = 0;
-            if (file_.read(buffer_, got) || got == 0) {
+            if (file_.read(buffer_, got)) {
+                done_ = true;
+                failed_ = true;
+                return false;
+            }
+            if (got == 0) {
                 done_ = true;
                 return false;
             }
@@ -211,12 +216,16 @@ public:
         return true;
     }
 
+    // Whether reading ended with an error rather than at the end.
+    bool failed() const { return failed_; }
+
 private:
     input_file& file_;
     std::array<std::byte, 4096> buffer_{};
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool done_ = false;
+    bool failed_ = false;
 };
 
 // Splits a log into lines: UTF-16LE after the mark FF FE, else 8-bit text in
@@ -269,7 +278,8 @@ private:
             if (b == 0x0A)
                 break;
         }
-        if (raw.empty())
+        // A line cut short by a read error is not used.
+        if (raw.empty() || bytes_.failed())
             return false;
         too_long = raw.size() > kLineBuffer - 1;
         // A line the code page cannot convert becomes empty (and is skipped).
@@ -289,7 +299,7 @@ private:
             if (lo == 0x0A && hi == 0)
                 break;
         }
-        if (raw.empty() && mark_bytes == 0)
+        if ((raw.empty() && mark_bytes == 0) || bytes_.failed())
             return false;
         too_long = raw.size() + mark_bytes > kLineBuffer - 2;
         line = av::details::wide_from_utf16(raw.data(), raw.size() / 2);

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "app/framework.h"
 
 namespace afx {
 
@@ -26,9 +27,9 @@ struct ValidationFailed {};
 }  // namespace
 
 void SetMainWindow(HWND window) { MainWindow() = window; }
+HWND GetMainWindow() { return MainWindow(); }
 void SetAppName(const std::wstring& name) { AppName() = name; }
 const std::wstring& GetAppName() { return AppName(); }
-HWND GetMainWindow() { return MainWindow(); }
 
 HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     HWND window = parent;
@@ -58,16 +59,7 @@ HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     return window;
 }
 
-int AfxMessageBox(const std::wstring& text, UINT type) {
-    HWND disabled = nullptr;
-    const HWND owner = GetSafeOwner(nullptr, &disabled);
-    if (owner != nullptr && owner != disabled) ::EnableWindow(owner, TRUE);
-    if (owner != nullptr && (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) type |= MB_RTLREADING;
-    const std::wstring& caption = AppName();
-    const int result = ::MessageBoxW(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(), type);
-    if (disabled != nullptr) ::EnableWindow(disabled, TRUE);
-    return result;
-}
+int AfxMessageBox(const std::wstring& text, UINT type) { return ::AfxMessageBox(text, type); }
 
 // ---- CWnd
 

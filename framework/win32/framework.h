@@ -13,11 +13,11 @@
 
 namespace afx {
 
-// The window that owns the application's modal boxes (the wizard frame).
+// The application's main window (the wizard frame), which owns its modal
+// boxes, and its name, the caption of those boxes (the application object
+// publishes its name here).
 void SetMainWindow(HWND window);
 HWND GetMainWindow();
-
-// The application's name: the caption of its message boxes.
 void SetAppName(const std::wstring& name);
 const std::wstring& GetAppName();
 
@@ -161,8 +161,8 @@ public:
     int GetPos() const;
 };
 
-// A modal message box owned by the safe owner, with the application's title
-// as caption.
+// The application's modal message box (owner, caption and icon through the
+// support library's hooks; tests may answer it, see SetMessageBoxFunction).
 int AfxMessageBox(const std::wstring& text, UINT type);
 
 }  // namespace afx

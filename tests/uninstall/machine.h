@@ -64,7 +64,8 @@ inline tree_snapshot snapshot_tree(const std::wstring& root)
     platform::file_system& sys = platform::system_file_system();
     for (const auto& item : fs::recursive_directory_iterator(fs::path(root))) {
         const std::wstring full = item.path().wstring();
-        const std::wstring relative = fs::relative(item.path(), fs::path(root)).wstring();
+        // Below `root` by construction: the rest of the path is the name.
+        const std::wstring relative = full.substr(root.size() + 1);
         std::uint32_t attributes = 0;
         (void)sys.get_attributes(full, attributes);
         if (attributes & platform::attr_directory) {

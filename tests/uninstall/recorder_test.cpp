@@ -197,7 +197,7 @@ TEST_F(RecorderTest, RecordShortcutMovesThePreviousShortcutAside)
     previous.path = old_link;
     log.previousEntries.push_back(previous);
 
-    log.RecordShortcut(0, menu);
+    EXPECT_TRUE(log.RecordShortcut(0, menu));
     ASSERT_EQ(log.entries.size(), 1u);  // the folder existed
     UninstallLogEntry& e = log.entries.back();
     EXPECT_EQ(e.kind, Kind::MenuShortcut);
@@ -219,6 +219,24 @@ TEST_F(RecorderTest, RecordShortcutMovesThePreviousShortcutAside)
     EXPECT_EQ(log.entries.back().kind, Kind::DesktopShortcut);
 }
 
+TEST_F(RecorderTest, PreviousShortcutThatCannotBeMovedStaysAndIsReported)
+{
+    const std::wstring link = dir / L"Uninstall Korvaline.lnk";
+    put(link, "old link");
+    UninstallLogEntry previous;
+    previous.kind = Kind::MenuUninstallShortcut;
+    previous.path = link;
+    log.previousEntries.push_back(previous);
+    plan.fail_when([](operation op, const std::wstring&) { return op == operation::move_file; });
+    EXPECT_FALSE(log.RecordShortcut(1, dir.path()));
+    EXPECT_EQ(content(link), "old link");
+    EXPECT_TRUE(log.entries.back().keepOnRollBack);
+    // The caller did not make the shortcut; the rollback leaves the old one.
+    log.Complete(false, link);
+    log.RollBack();
+    EXPECT_EQ(content(link), "old link");
+}
+
 TEST_F(RecorderTest, RecordUninstallKeySavesAnExistingKey)
 {
     std::unique_ptr<registry_key> key;
@@ -226,7 +244,7 @@ TEST_F(RecorderTest, RecordUninstallKeySavesAnExistingKey)
     ASSERT_FALSE(create_key(reg, std::wstring(UninstallLog::kUninstallRoot) + L"\\Korvane 6", key_access::all, key, created));
     ASSERT_FALSE(key->set_value(L"DisplayName", string_value(L"Korvaline 6.03f")));
 
-    log.RecordUninstallKey(key.get());
+    EXPECT_TRUE(log.RecordUninstallKey(key.get()));
     EXPECT_TRUE(log.pending);
     const UninstallLogEntry& e = log.entries.back();
     EXPECT_EQ(e.kind, Kind::UninstallKey);
@@ -245,7 +263,7 @@ TEST_F(RecorderTest, RecordUninstallKeySavesAnExistingKey)
     faulty_registry faulty(reg, plan);
     std::unique_ptr<registry_key> failing;
     ASSERT_FALSE(open_key(faulty, std::wstring(UninstallLog::kUninstallRoot) + L"\\Korvane 6", key_access::all, failing));
-    log.RecordUninstallKey(failing.get());
+    EXPECT_FALSE(log.RecordUninstallKey(failing.get()));
     EXPECT_TRUE(log.entries.back().backupPath.empty());
     EXPECT_TRUE(log.entries.back().keepOnRollBack);
     EXPECT_EQ(av::test::snapshot_tree(temp).size(), 1u);  // only the first hive

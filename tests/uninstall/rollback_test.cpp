@@ -282,7 +282,7 @@ TEST_P(RollBackEveryStepTest, MachineIsAsBeforeWhicheverOperationFails)
         if (failed.op == operation::delete_file && failed.subject.starts_with(m.temp)) {
             // The system reserved a temporary name by creating an empty
             // file, and deleting it failed: that empty file is all that stays.
-            expected[std::filesystem::path(failed.subject).lexically_relative(m.root.path()).wstring()] = "rw:";
+            expected[failed.subject.substr(m.root.path().size() + 1)] = "rw:";
         }
         const machine::state after = m.snapshot();
         SCOPED_TRACE(::testing::Message() << "operation " << k << " of " << operations << ": "

@@ -419,6 +419,27 @@ TEST_F(LogFileTest, MissingFileOrNoPathLoadsNothing)
     EXPECT_TRUE(log.previousEntries.empty());
 }
 
+TEST_F(LogFileTest, AReadErrorEndsTheReadingAndDropsTheLineItCut)
+{
+    std::vector<std::wstring> lines = header();
+    for (int i = 0; i < 200; ++i)
+        lines.push_back(L"0000:0103:1 -- C:\\file number " + std::to_wstring(i));
+    put(logPath, utf16_log(lines));
+    fault_plan plan;
+    faulty_file_system faulty(fs, plan);
+    int reads = 0;
+    plan.fail_when([&](operation op, const std::wstring&) { return op == operation::read_file && ++reads == 2; });
+    UninstallLog log(faulty, system_registry());
+    log.Load(logPath);
+    // The first 4096 bytes hold the header and some whole lines.
+    ASSERT_FALSE(log.previousEntries.empty());
+    EXPECT_LT(log.previousEntries.size(), 200u);
+    for (const UninstallLogEntry& e : log.previousEntries)
+        EXPECT_TRUE(e.path.starts_with(L"C:\\file number ")) << std::string(e.path.begin(), e.path.end());
+    const std::wstring last = log.previousEntries.back().path;
+    EXPECT_EQ(last, L"C:\\file number " + std::to_wstring(log.previousEntries.size() - 1));
+}
+
 TEST_F(LogFileTest, WasInstalledIsExactAndCaseSensitive)
 {
     std::vector<std::wstring> lines = header();

@@ -66,6 +66,19 @@ BOOL CInstallDlg::OnInitDialog() {
 }
 
 void CInstallDlg::LayOut() {
+    // The banner picture is shown at its own size, but never beyond its
+    // white background: a larger picture would paint over the pages.
+    const RECT background = GetItemRect(kIdBannerBackground);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        const RECT picture = WindowRectIn(child, m_hWnd);
+        RECT inside{};
+        ::IntersectRect(&inside, &picture, &background);
+        if (!::EqualRect(&inside, &picture))
+            ::SetWindowPos(child, nullptr, 0, 0, Width(inside), Height(inside),
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     client.left = GetItemRect(kIdBannerBackground).right;

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 
 #include "app/install_app.h"
 #include "app/process_init.h"
@@ -13,6 +14,8 @@
 #include "lang/locale.h"
 #include "lang/posix/stand_in_locale.h"
 #include "platform/registry.h"
+#include "support/error.h"
+#include "support/ui_hooks.h"
 #include "tests/app/installer_strings.h"
 #include "tests/lang/message_table.h"
 
@@ -201,10 +204,43 @@ TEST_F(Startup, RetryPassesOnceTheProductHasEnded) {
     EXPECT_FALSE(app->m_strInstallFolder.empty());
 }
 
+// Boxes as the support library shows them (text, caption), recorded at the
+// system box.
+class SystemBoxes {
+public:
+    SystemBoxes() {
+        av::details::set_message_box_function(
+            [this](av::window_handle, const wchar_t* text, const wchar_t* caption, std::uint32_t) {
+                boxes.push_back({text, caption != nullptr ? std::optional<std::wstring>(caption) : std::nullopt});
+                return answer;
+            });
+    }
+    ~SystemBoxes() { av::details::set_message_box_function({}); }
+    SystemBoxes(const SystemBoxes&) = delete;
+    SystemBoxes& operator=(const SystemBoxes&) = delete;
+
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> boxes;
+    int answer = kIdCancel;
+};
+
+TEST_F(Startup, BoxesCarryTheApplicationTitle) {
+    SetMessageBoxFunction({});  // through the support library's box
+    SystemBoxes system;
+    RunningInstanceCounter product(RunningCounterName(ApplicationId()));
+    const auto app = Start(1033);
+    ASSERT_EQ(system.boxes.size(), 1u);
+    EXPECT_EQ(system.boxes[0].first, L"You should close 'Korvaline' before continuing Installation.");
+    EXPECT_EQ(system.boxes[0].second, L"Installer \u2013 Korvaline 6.03g");
+}
+
 TEST_F(Startup, SecondInstallerEndsBeforeAnythingElse) {
     NamedMutex first(InstallerMutexName(ApplicationId()));
     ASSERT_TRUE(first.TryLock());
+    SystemBoxes system;
     const auto app = Start(1033);
+    ASSERT_EQ(system.boxes.size(), 1u);
+    EXPECT_EQ(system.boxes[0].first, av::system_message(170));
+    EXPECT_TRUE(boxes_.empty());
     EXPECT_FALSE(app->m_installerMutex.IsOwned());
     EXPECT_EQ(app->m_pszAppName, nullptr);
     EXPECT_TRUE(app->m_strInstallFolder.empty());

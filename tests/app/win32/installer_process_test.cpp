@@ -118,6 +118,53 @@ TEST(InstallerProcess, TitleFollowsTheUsersLanguage) {
     EXPECT_EQ(installer.Wait(), 0u);
 }
 
+// The language recorded by a previous run, in the product's uninstall key.
+class StoredLanguage {
+public:
+    explicit StoredLanguage(DWORD language) {
+        DWORD disposition = 0;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, &disposition);
+        created_ = disposition == REG_CREATED_NEW_KEY;
+        RegSetValueExW(key_, L"AvLanguage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&language), sizeof(language));
+    }
+    ~StoredLanguage() {
+        RegDeleteValueW(key_, L"AvLanguage");
+        RegCloseKey(key_);
+        if (created_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+    }
+    StoredLanguage(const StoredLanguage&) = delete;
+    StoredLanguage& operator=(const StoredLanguage&) = delete;
+    bool stored() const { return key_ != nullptr; }
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6";
+    HKEY key_ = nullptr;
+    bool created_ = false;
+};
+
+TEST(InstallerProcess, StoredLanguageOfTheLastRun) {
+    if (FrenchUser()) GTEST_SKIP() << "written for a user whose language is not French";
+    struct Case {
+        DWORD stored;
+        const wchar_t* title;
+    } cases[] = {
+        {11, L"Programma di installazione \u2013 Korvaline 6.03g"},  // Italian
+        {0, L"Installeur \u2013 Korvane 6.03g"},                     // French
+        {5, L"Installer \u2013 Korvaline 6.03g"},                    // Dutch: no texts, English
+        {18, L"Installer \u2013 Korvaline 6.03g"},                   // Japanese: ignored
+    };
+    for (const Case& c : cases) {
+        StoredLanguage language(c.stored);
+        ASSERT_TRUE(language.stored());
+        test::ChildProcess installer(L"Install.exe", L"");
+        const HWND frame = WaitForWindow(installer, Kind::Frame);
+        ASSERT_NE(frame, nullptr) << c.stored;
+        EXPECT_EQ(WindowText(frame), c.title) << c.stored;
+        CloseWizard(installer, frame);
+        EXPECT_EQ(installer.Wait(), 0u);
+    }
+}
+
 TEST(InstallerProcess, SecondCopyEndsWithTheBusyTextAndChangesNothing) {
     test::ChildProcess first(L"Install.exe", L"");
     const HWND frame = WaitForWindow(first, Kind::Frame);

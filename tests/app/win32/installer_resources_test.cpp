@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -118,5 +121,21 @@ TEST_F(InstallerResources, VersionBlock) {
     EXPECT_NE(info.legal_notice().find(L"Arvell & Divizere"), std::wstring::npos);
     EXPECT_EQ(info.display_version(), L"Install 2.04a");
 }
+
+#ifdef AV_PRODUCT_DIR
+// The payload archive the build packed is carried as it is, type 260, id 134.
+TEST_F(InstallerResources, PayloadIsThePackedArchive) {
+    ASSERT_NE(module_, nullptr);
+    const std::string archivePath = std::string("Z:") + AV_PRODUCT_DIR + "/payload.bz2";
+    std::ifstream file(archivePath, std::ios::binary);
+    if (!file) GTEST_SKIP() << "no payload packed in this build";
+    const std::string archive((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const HRSRC resource = FindResourceW(module_.get(), MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
+    ASSERT_NE(resource, nullptr);
+    const auto* data = static_cast<const char*>(LockResource(LoadResource(module_.get(), resource)));
+    ASSERT_EQ(SizeofResource(module_.get(), resource), archive.size());
+    EXPECT_TRUE(std::equal(archive.begin(), archive.end(), data));
+}
+#endif
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/framework.h"
 #include "lang/languages.h"
 #include "tests/lang/message_table.h"
 #include "tests/wizard/english_messages.h"
@@ -129,7 +130,7 @@ TEST_F(Frame, EveryPageFillsTheSamePlaceAndTheFrameGrows) {
     RECT next{};
     ::GetWindowRect(::GetDlgItem(frame.m_hWnd, kIdNext), &next);
     RECT cancel{};
-    ::GetWindowRect(::GetDlgItem(frame.m_hWnd, kIdCancel), &cancel);
+    ::GetWindowRect(::GetDlgItem(frame.m_hWnd, wizard::kIdCancel), &cancel);
     EXPECT_GE(cancel.left, next.right);
     EXPECT_GE(next.top, first.bottom);
     RECT banner{};
@@ -152,7 +153,7 @@ TEST_F(Frame, StartsOnTheStartPageInEnglish) {
     EXPECT_EQ(Item(kPageStart, 1022), L"Select Installation Langage");
     EXPECT_EQ(Button(kIdNext), L"Next  >");
     EXPECT_EQ(Button(kIdBack), L"<  Back");
-    EXPECT_EQ(Button(kIdCancel), L"Cancel");
+    EXPECT_EQ(Button(wizard::kIdCancel), L"Cancel");
     EXPECT_FALSE(Enabled(kIdBack));
     EXPECT_TRUE(Enabled(kIdNext));
 
@@ -178,7 +179,7 @@ TEST_F(Frame, FrenchRelabelsEveryPageAtOnce) {
     EXPECT_EQ(Item(kPageInstall, 1003), L"Cliquez sur 'Installer' pour d\u00E9marrer l'installation.");
     EXPECT_EQ(Item(kPageEnd, 1003), L"Cliquez sur 'Quitter' pour quitter l'installeur.");
     EXPECT_EQ(Button(kIdNext), L"Suivant  >");
-    EXPECT_EQ(Button(kIdCancel), L"Annuler");
+    EXPECT_EQ(Button(wizard::kIdCancel), L"Annuler");
     wchar_t about[128] = {};
     ::GetMenuStringW(::GetSystemMenu(frame.m_hWnd, FALSE), kIdmAboutBox, about, 128, MF_BYCOMMAND);
     EXPECT_STREQ(about, L"&\u00C0 propos de 'Installeur'...");
@@ -216,11 +217,11 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun) {
     EXPECT_EQ(Item(kPageInstall, 1003), L"Installation failed (Error Code 7).");
     EXPECT_EQ(Button(kIdNext), L"Install");
     EXPECT_TRUE(Enabled(kIdBack));
-    EXPECT_TRUE(Enabled(kIdCancel));
+    EXPECT_TRUE(Enabled(wizard::kIdCancel));
 
     bool buttonsWereDisabled = false;
     SetInstallationRun([&](InstallDisplay& display) {
-        buttonsWereDisabled = !Enabled(kIdBack) && !Enabled(kIdNext) && !Enabled(kIdCancel);
+        buttonsWereDisabled = !Enabled(kIdBack) && !Enabled(kIdNext) && !Enabled(wizard::kIdCancel);
         display.ShowProgress(true);
         display.SetProgress(999'999, 1'000'000);
         display.AppendLogLine(L"", true);
@@ -234,7 +235,7 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun) {
     EXPECT_EQ(install->ProgressPos(), 99);
     EXPECT_NE(install->LogText().find(L"Copying File  Korvane.exe...OK\r\n"), std::wstring::npos);
     EXPECT_EQ(Button(kIdNext), L"Next  >");
-    EXPECT_EQ(Button(kIdCancel), L"Exit");
+    EXPECT_EQ(Button(wizard::kIdCancel), L"Exit");
     EXPECT_FALSE(Enabled(kIdBack));
 
     Click(kIdNext);
@@ -280,6 +281,64 @@ TEST_F(Frame, AdvancedModeShowsFolderAndShortcutPages) {
     Click(kIdNext);
     EXPECT_EQ(frame.CurrentPage(), kPageInstall);
     EXPECT_EQ(app.installFolder, L"D:\\Apps\\Korvaline 6");
+}
+
+// Message boxes answered for the user, and recorded.
+class AnsweredBoxes {
+public:
+    explicit AnsweredBoxes(int answer) {
+        SetMessageBoxFunction([this, answer](const std::wstring& text, std::uint32_t type) {
+            texts.push_back(text);
+            types.push_back(type);
+            return answer;
+        });
+    }
+    ~AnsweredBoxes() { SetMessageBoxFunction({}); }
+    std::vector<std::wstring> texts;
+    std::vector<std::uint32_t> types;
+};
+
+TEST_F(Frame, FolderLongerThan260CharactersKeepsThePage) {
+    AnsweredBoxes boxes(IDOK);
+    app.advanced = true;
+    Click(kIdNext);
+    Click(kIdNext);
+    ASSERT_EQ(frame.CurrentPage(), kPageFolder);
+    const HWND edit = ::GetDlgItem(frame.Page(kPageFolder)->m_hWnd, 1007);
+    // The edit itself takes no more than 260 characters from the keyboard.
+    EXPECT_EQ(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 260);
+    ::SendMessageW(edit, EM_SETLIMITTEXT, 1000, 0);
+    const std::wstring tooLong = L"D:\\" + std::wstring(258, L'a');
+    ::SetWindowTextW(edit, tooLong.c_str());
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageFolder);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_NE(boxes.texts[0].find(L"260"), std::wstring::npos);
+    EXPECT_NE(app.installFolder, tooLong);
+
+    const std::wstring longest = tooLong.substr(0, 260);
+    ::SetWindowTextW(edit, longest.c_str());
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageShortcut);
+    EXPECT_EQ(app.installFolder, longest);
+    EXPECT_EQ(boxes.texts.size(), 1u);
+}
+
+TEST_F(Frame, CancelAsksAndNoStays) {
+    Click(kIdNext);
+    {
+        AnsweredBoxes no(IDNO);
+        Click(wizard::kIdCancel);
+        ASSERT_EQ(no.texts.size(), 1u);
+        EXPECT_EQ(no.texts[0], L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
+        EXPECT_EQ(no.types[0], static_cast<std::uint32_t>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+        EXPECT_EQ(frame.CurrentPage(), kPageMode);
+    }
+    AnsweredBoxes yes(IDYES);
+    ::ShowWindow(frame.m_hWnd, SW_SHOW);
+    Click(wizard::kIdCancel);
+    EXPECT_EQ(yes.texts.size(), 1u);
+    EXPECT_FALSE(::IsWindowVisible(frame.m_hWnd));  // ended (a window without modal loop hides)
 }
 
 TEST_F(Frame, MaximizingKeepsTheGeometry) {
