@@ -53,19 +53,16 @@ with open(os.path.join(folder, 'manifest.txt'), 'w') as manifest:
 PY
 }
 
-# Best time over $runs runs: "cpu_seconds wall_seconds peak_KiB". The ratios
-# use processor time (user + system), which a busy shared machine disturbs
-# far less than wall time; both are printed.
+# One run: "cpu_seconds wall_seconds peak_KiB". The ratios use processor
+# time (user + system), which a busy shared machine disturbs far less than
+# wall time; both are printed.
 measure() {
-  local best="" line
-  for _ in $(seq "$runs"); do
-    [ -n "${before:-}" ] && eval "$before"
-    /usr/bin/time -o "$work/time.txt" -f '%U %S %e %M' "$@" >/dev/null 2>&1
-    line="$(awk 'END{printf "%.2f %s %s", $1 + $2, $3, $4}' "$work/time.txt")"
-    if [ -z "$best" ] || awk -v a="${line%% *}" -v b="${best%% *}" 'BEGIN{exit !(a<b)}'; then best="$line"; fi
-  done
-  echo "$best"
+  /usr/bin/time -o "$work/time.txt" -f '%U %S %e %M' "$@" >/dev/null 2>&1
+  awk 'END{printf "%.2f %s %s\n", $1 + $2, $3, $4}' "$work/time.txt"
 }
+
+# Keeps the run with the least processor time.
+better() { [ -z "$2" ] || awk -v a="${1%% *}" -v b="${2%% *}" 'BEGIN{exit !(a<b)}'; }
 
 row() { printf '%-8s %-16s %8s %8s %8s %12s\n' "$@"; }
 row archive command cpu_s wall_s ratio peak_KiB
@@ -77,11 +74,18 @@ for mb in "${sizes[@]}"; do
   rm -f "$dir"/src/*.bin
   compressed=$(stat -c %s "$dir/payload.bz2")
 
-  before=""
-  read -r t_bzip w_bzip m_bzip < <(measure bzip2 -dc "$dir/payload.bz2")
-  read -r t_verify w_verify m_verify < <(measure "$avpack" verify "$dir/payload.bz2")
-  before="rm -rf '$dir/root'"
-  read -r t_extract w_extract m_extract < <(measure "$avpack" extract "$dir/payload.bz2" "$dir/root")
+  # The three commands take turns in each round, so that a change in the
+  # machine's load touches all of them alike; the best round of each counts.
+  b_bzip="" b_verify="" b_extract=""
+  for _ in $(seq "$runs"); do
+    r="$(measure bzip2 -dc "$dir/payload.bz2")"; better "$r" "$b_bzip" && b_bzip="$r"
+    r="$(measure "$avpack" verify "$dir/payload.bz2")"; better "$r" "$b_verify" && b_verify="$r"
+    rm -rf "$dir/root"
+    r="$(measure "$avpack" extract "$dir/payload.bz2" "$dir/root")"; better "$r" "$b_extract" && b_extract="$r"
+  done
+  read -r t_bzip w_bzip m_bzip <<<"$b_bzip"
+  read -r t_verify w_verify m_verify <<<"$b_verify"
+  read -r t_extract w_extract m_extract <<<"$b_extract"
   [ -f "$dir/root/Install/Lang/file01.bin" ] || { echo "extract did not run" >&2; exit 1; }
   rm -rf "$dir/root"
 

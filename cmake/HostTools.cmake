@@ -31,4 +31,7 @@ ExternalProject_Add(av_host_tools
   BUILD_BYPRODUCTS ${AV_HOST_AVPACK}
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON
+  # Built only when something depends on it (the payload of the product), so
+  # that other Windows builds do not pay for a native build of the core.
+  EXCLUDE_FROM_ALL TRUE
   USES_TERMINAL_BUILD ON)

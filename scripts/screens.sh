@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Pictures of every wizard page, in English and in French, for a person to
 # look at. Starts the installer (or the wizard preview when there is no
-# installer) under Wine on a virtual screen with a
-# window manager, walks through the pages by keys with xdotool, and saves
-# PNG files under build/windows/screens/.
+# installer) under Wine on a virtual screen with a window manager, walks
+# through the pages by keys with xdotool (an advanced installation left
+# before it starts, a quick one carried out, the reinstallation question,
+# the language list), and saves PNG files under build/windows/screens/.
 #
 #   scripts/screens.sh [program.exe]
 #
-# Environment: AV_SCREENS_DIR (default build/windows/screens).
+# Environment: AV_SCREENS_DIR (default build/windows/screens),
+# AV_SCREENS_RUN_SECONDS (time given to the installation, default 15).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,9 +20,9 @@ preview="$bin/wizard_preview.exe"
 if [ -z "$program" ]; then
   if [ -f "$bin/Install.exe" ]; then program="$bin/Install.exe"; else program="$preview"; fi
 fi
-# Whether the installer runs a real installation (AV_SCREENS_HAS_RUN=1 once
-# the installation run is part of it); else the preview shows the End page.
-has_run="${AV_SCREENS_HAS_RUN:-0}"
+# The preview has no installation of its own: it shows a demonstration run.
+demo=""
+if [ "$program" = "$preview" ]; then demo="/demo"; fi
 [ -f "$program" ] || { echo "screens: $program is missing; build the windows preset first" >&2; exit 1; }
 for tool in Xvfb openbox xdotool xwd convert wine localedef; do
   command -v "$tool" >/dev/null || { echo "screens: $tool is missing" >&2; exit 1; }
@@ -30,7 +32,7 @@ mkdir -p "$out"
 work="$(mktemp -d "${TMPDIR:-/tmp}/av-screens.XXXXXX")"
 pids=()
 cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
@@ -65,9 +67,6 @@ openbox --config-file "$work/openbox.xml" >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
-# One prefix for the whole session, copied from the runner's template.
-AV_WINE_KEEP_PREFIX="$work/prefix" "$root/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
-export WINEPREFIX="$work/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -101,47 +100,43 @@ stop() {
   sleep 0.5
 }
 
+# Each language gets a machine of its own, fresh from the runner's template.
+use_prefix() {  # use_prefix NAME
+  AV_WINE_KEEP_PREFIX="$work/prefix-$1" "$root/scripts/wine-run.sh" cmd /c exit 0 >/dev/null 2>&1 || true
+  export WINEPREFIX="$work/prefix-$1"
+}
+
 walk() {  # walk PREFIX LOCALE
   local p="$1" locale="$2"
   echo "$p ($locale):"
-  # Quick installation.
-  start "$locale"
-  shot "$p-0-start"
-  key Return;           shot "$p-1-mode"
-  key Return;           shot "$p-4-install"
-  key Escape;           shot "$p-4-cancel-question"
-  key Return                               # No: the wizard stays
-  key Return;           shot "$p-4-after-install"
-  key alt+space Up Return; shot "$p-about"
-  key Return
-  stop
-  # Advanced installation: Tab from Next to the first radio button, Down
-  # to the second.
-  start "$locale"
+  use_prefix "$p"
+  # Advanced installation, not carried out: Tab from Next to the first
+  # radio button, Down to the second.
+  start "$locale" $demo
   key Return
   key Tab Tab Tab Down
   key Return;           shot "$p-2-folder"
   key Return;           shot "$p-3-shortcut"
   key Return;           shot "$p-4-install-advanced"
   stop
-  # A successful run and the End page: the preview's demonstration run
-  # stands in while the installer has no installation run of its own.
-  if [ "$program" != "$preview" ] && [ -f "$preview" ] && [ "$has_run" = 0 ]; then
-    local installer="$program"
-    program="$preview"
-    start "$locale" /demo
-    key Return Return Return
-    shot "$p-4-installed-preview"
-    key Return;         shot "$p-5-end-preview"
-    stop
-    program="$installer"
-  else
-    start "$locale"
-    key Return Return Return
-    shot "$p-4-installed"
-    key Return;         shot "$p-5-end"
-    stop
-  fi
+  # Quick installation, carried out.
+  start "$locale" $demo
+  shot "$p-0-start"
+  key Return;           shot "$p-1-mode"
+  key Return;           shot "$p-4-install"
+  key Escape;           shot "$p-4-cancel-question"
+  key Return                               # No: the wizard stays
+  key Return
+  sleep "${AV_SCREENS_RUN_SECONDS:-15}"   # the installation runs
+  shot "$p-4-installed"
+  key Return;           shot "$p-5-end"
+  key alt+space Up Return; shot "$p-about"
+  key Return
+  stop
+  # The same version again: the reinstallation question.
+  start "$locale" $demo
+  shot "$p-0-start-reinstall"
+  stop
 }
 
 walk en en_US.UTF-8
@@ -151,6 +146,7 @@ walk fr fr_FR.UTF-8
 # (after Dutch and Polish, which also lack installer texts) shows message
 # 129 and the texts stay English.
 echo "language list:"
+use_prefix list
 start en_US.UTF-8
 key Tab Tab
 key Up;                 shot "list-0-french-start"
