@@ -95,6 +95,32 @@ start() {  # start LOCALE [ARGS...]
   echo "screens: no wizard window appeared" >&2
   return 1
 }
+# Checks the title of the active window; a mismatch is reported and makes
+# the script fail at the end.
+failures=0
+expect_title() {  # expect_title TEXT WHAT
+  local title
+  title="$(xdotool getactivewindow getwindowname 2>/dev/null || true)"
+  if [ "$title" = "$1" ]; then
+    echo "  ok: $2"
+  else
+    echo "  FAILED: $2: the active window reads '$title', expected '$1'" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+# Checks that a box of the wizard is up in front of its frame.
+expect_box() {  # expect_box WHAT
+  local active
+  active="$(xdotool getactivewindow 2>/dev/null || true)"
+  if [ -n "$active" ] && [ "$active" != "$window" ]; then
+    echo "  ok: $1"
+  else
+    echo "  FAILED: $1: no box in front of the wizard" >&2
+    failures=$((failures + 1))
+  fi
+}
+
 stop() {
   wineserver -k >/dev/null 2>&1 || true
   sleep 0.5
@@ -149,7 +175,9 @@ echo "language list:"
 use_prefix list
 start en_US.UTF-8
 key Tab Tab
+expect_title "Installer – Korvaline 6.03g" "the fresh installation starts in English"
 key Up;                 shot "list-0-french-start"
+expect_title "Installeur – Korvane 6.03g" "French chosen in the list: the title is French at once"
 key Return;             shot "list-1-french-mode"
 key shift+Tab shift+Tab shift+Tab   # back to the Start page by the Back button
 key space;              shot "list-2-french-start-again"
@@ -159,6 +187,11 @@ key Down;               shot "list-3-dutch-notice"
 key Return
 key Down;               key Return   # Polski
 key Down;               shot "list-4-greek-notice"
+expect_box "Greek chosen: a notice (message 129) is shown"
+expect_title "Installer – Korvaline 6.03g" "the notice's caption is the English title"
 key Return;             shot "list-5-greek-start"
+expect_title "Installer – Korvaline 6.03g" "after Greek the wizard stays in English"
+[ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] || { echo "  FAILED: the notice is still up" >&2; failures=$((failures + 1)); }
 stop
 echo "screens in $out"
+[ "$failures" = 0 ]
