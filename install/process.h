@@ -34,5 +34,5 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 
 private:
-    void* previous_ = nullptr;
+    [[maybe_unused]] void* previous_ = nullptr;  // the cursor to give back (Windows)
 };

@@ -57,7 +57,7 @@ private:
     std::vector<std::uint8_t> m_owned;   // a file's block, or one handed in
     const std::uint8_t* m_data = nullptr;  // the module's block in place (when nothing is owned)
     std::uint32_t m_size = 0;            // 0: no block
-    reader m_reader = reader::layout;
+    [[maybe_unused]] reader m_reader = reader::layout;  // read only where the system reader exists
     bool m_has_fixed_part = false;
     std::uint32_t m_file_version_ms = 0;
     std::uint32_t m_file_version_ls = 0;
