@@ -23,6 +23,8 @@ namespace {
 using av::notification;
 using av::platform::system_file_system;
 
+constexpr std::uint32_t kErrorCannotMake = 82;  // ERROR_CANNOT_MAKE
+
 // Messages are named by their offset in the French block.
 std::wstring Message(int offset)
 {
@@ -121,10 +123,14 @@ notification::result InstallationPageHandlers::Started()
 void InstallationPageHandlers::Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup)
 {
     const std::wstring text = Message(115, wizard::QuoteSpaces(destination));
-    if (kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
-        m_app.m_uninstallLog.RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
+    const bool recorded = kind == static_cast<std::uint32_t>(av::entry_kind::temporary_file)
+        || m_app.m_uninstallLog.RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
     m_page.SetStatusPath(text);
     m_page.AppendLogLine(text, false);
+    // A file already there that could not be backed up is never overwritten:
+    // the run fails instead, and the rollback leaves that file as it was.
+    if (!recorded)
+        av::throw_system_error(kErrorCannotMake);
 }
 
 notification::result InstallationPageHandlers::FileStarted(const av::payload_entry& entry)

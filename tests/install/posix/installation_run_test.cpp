@@ -198,6 +198,27 @@ TEST_F(InstallationRun, AFileThatCannotBeWrittenRollsEverythingBack)
     EXPECT_TRUE(app.m_uninstallLog.entries.empty());
 }
 
+TEST_F(InstallationRun, AFileThatCannotBeBackedUpIsNotOverwrittenAndTheRunFails)
+{
+    // A previous main program, and no temporary folder for its backup.
+    std::filesystem::create_directories(std::filesystem::path(Folder(L"Korvaline 6")));
+    std::ofstream(std::filesystem::path(Installed(L"Korvane.exe"))) << "previous main program";
+    const char* previous = std::getenv("TMPDIR");
+    const std::string saved = previous ? previous : "";
+    setenv("TMPDIR", "/nonexistent-folder-for-backups", 1);
+
+    const bool installed = run_installation(app, page);
+    if (saved.empty())
+        unsetenv("TMPDIR");
+    else
+        setenv("TMPDIR", saved.c_str(), 1);
+
+    EXPECT_FALSE(installed);
+    EXPECT_EQ(page.status, L"Installation failed (Error Code 1:00000052).");
+    EXPECT_EQ(ReadFile(Installed(L"Korvane.exe")), "previous main program");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(Installed(L"Uninstall.exe"))));
+}
+
 TEST_F(InstallationRun, NoUsableTemporaryPathStopsBeforeAnythingChanges)
 {
     app_system::SetTempPathSource([] {
