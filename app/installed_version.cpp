@@ -12,16 +12,6 @@ namespace {
 
 constexpr wchar_t kLogName[] = L"Uninstall.ulog";
 
-// The folder of a path (the shell's file-spec removal): "C:\A\x.exe" gives
-// "C:\A", "C:\x.exe" gives "C:\".
-std::wstring FolderOf(const std::wstring& path)
-{
-    const std::size_t separator = path.find_last_of(L"\\/");
-    if (separator == std::wstring::npos)
-        return {};
-    return path.substr(0, separator == 2 && path[1] == L':' ? separator + 1 : separator);
-}
-
 std::wstring ExistingLogIn(const std::wstring& folder)
 {
     if (folder.empty())
@@ -53,7 +43,7 @@ std::wstring CInstallApp::FindUninstallLog()
         if (!av::platform::open_key(av::platform::system_registry(), UninstallKeyPath(),
                                     av::platform::key_access::maximum_allowed, key)
             && !key->query_value(L"UninstallString", value) && av::platform::value_as_string(value, uninstaller)) {
-            if (std::wstring log = ExistingLogIn(FolderOf(uninstaller)); !log.empty())
+            if (std::wstring log = ExistingLogIn(wizard::PathParent(uninstaller)); !log.empty())
                 return log;
         }
     }
@@ -61,7 +51,7 @@ std::wstring CInstallApp::FindUninstallLog()
     if (std::wstring log = ExistingLogIn(ExecutableFolder()); !log.empty())
         return log;
     // 3. Next to the installed main program.
-    return ExistingLogIn(FolderOf(GetInstalledProgramPath()));
+    return ExistingLogIn(wizard::PathParent(GetInstalledProgramPath()));
 }
 
 void CInstallApp::DetectInstalledVersion()

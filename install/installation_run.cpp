@@ -59,13 +59,6 @@ void MakeReadOnly(const std::wstring& path)
     fs.set_attributes(path, attributes | av::platform::attr_readonly);
 }
 
-std::wstring ParentFolder(const std::wstring& path)
-{
-    const std::size_t separator = path.find_last_of(L"\\/");
-    if (separator == std::wstring::npos)
-        return {};
-    return path.substr(0, separator == 2 && path[1] == L':' ? separator + 1 : separator);
-}
 
 }  // namespace
 
@@ -289,7 +282,7 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
     app.m_uninstallLog.RecordProductRegistration();
     app.m_installerMutex.Release();
     const ProcessOutcome run = start_registration_process(
-        RegistrationCommandLine(mainProgram, app.m_nPreviousVersion), ParentFolder(mainProgram));
+        RegistrationCommandLine(mainProgram, app.m_nPreviousVersion), wizard::PathParent(mainProgram));
     app.m_installerMutex.TryLock();
     constexpr std::uint32_t kRegistered = 0xFFFFFFF6u;  // exit code -10
     const bool productRegistered = run.started && run.exitCode == kRegistered;
@@ -301,7 +294,7 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
     // 12. The record the uninstaller reads.
     page.SetStatus(Message(119));
     page.AppendLogLine(Message(119), false);
-    const std::wstring uninstallerFolder = ParentFolder(uninstaller);
+    const std::wstring uninstallerFolder = wizard::PathParent(uninstaller);
     bool written = false;
     if (!uninstallerFolder.empty() && uninstallerFolder.size() < 260) {
         const std::wstring logPath = wizard::PathJoin(uninstallerFolder, L"Uninstall.ulog");

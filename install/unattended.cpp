@@ -2,6 +2,7 @@
 
 #include "lang/languages.h"
 #include "payload/archive.h"
+#include "support/text.h"
 
 #include <cwctype>
 
@@ -39,33 +40,7 @@ std::wstring NextArgument(const std::wstring& text, std::size_t& at, bool& quote
 
 std::string Utf8(const std::wstring& text)
 {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto u = static_cast<std::uint32_t>(text[i]);
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < text.size()) {  // UTF-16 surrogate pair
-            const auto low = static_cast<std::uint32_t>(text[i + 1]);
-            if (low >= 0xDC00 && low < 0xE000) {
-                u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else if (u < 0x10000) {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (u >> 18));
-            out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
+    return av::details::utf8_from_wide(text);
 }
 
 }  // namespace

@@ -114,6 +114,13 @@ std::wstring PathJoin(const std::wstring& left, const std::wstring& right) {
     return a + (slashes ? L'/' : L'\\') + right.substr(start);
 }
 
+std::wstring PathParent(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return {};
+    const bool driveRoot = separator == 2 && path[1] == L':';
+    return path.substr(0, driveRoot ? separator + 1 : separator);
+}
+
 bool TextEqualNoCase(const std::wstring& a, const std::wstring& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

@@ -25,6 +25,10 @@ bool IsFullyQualified(const std::wstring& path);
 // part is written with "/" only); an empty part adds nothing.
 std::wstring PathJoin(const std::wstring& left, const std::wstring& right);
 
+// The folder of a path, as the shell's file-spec removal gives it:
+// "C:\A\x.exe" gives "C:\A", "C:\x.exe" gives "C:\"; "" without a separator.
+std::wstring PathParent(const std::wstring& path);
+
 // Case-insensitive comparison of two texts (file names compare so).
 bool TextEqualNoCase(const std::wstring& a, const std::wstring& b);
 

@@ -3,6 +3,7 @@
 // cannot be deleted or replaced, even by root; a move does not replace an
 // existing target; errno values are reported as the matching Windows codes.
 #include "platform/file_system.h"
+#include "support/text.h"
 
 #include "platform/win_error.h"
 
@@ -44,44 +45,15 @@ std::error_code from_errno(int error, int not_found = win_error::file_not_found)
     }
 }
 
-// Wide text to UTF-8 (wchar_t holds code points on Linux).
+// File names are UTF-8 of the wide text on Linux.
 std::string to_native(const std::wstring& path)
 {
-    std::string out;
-    for (const wchar_t wc : path) {
-        const auto c = static_cast<std::uint32_t>(wc);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
+    return av::details::utf8_from_wide(path);
 }
 
 std::wstring from_native(const std::string& text)
 {
-    std::wstring out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-        std::uint32_t c = extra == 3 ? b & 0x07 : extra == 2 ? b & 0x0F : extra == 1 ? b & 0x1F : b;
-        ++i;
-        for (; extra > 0 && i < text.size(); --extra, ++i)
-            c = (c << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
-        out.push_back(static_cast<wchar_t>(c));
-    }
-    return out;
+    return av::details::wide_from_utf8(text);
 }
 
 bool read_only(const struct stat& st)

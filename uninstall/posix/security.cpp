@@ -5,6 +5,7 @@
 // others; nothing is taken away); SetPrivilege has nothing to switch and
 // answers true; IsAdministrator asks whether the effective user is root.
 #include "uninstall/security.h"
+#include "support/text.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,26 +19,7 @@ constexpr std::uint32_t kFileWriteData = 0x2;
 constexpr std::uint32_t kFileExecute = 0x20;
 
 std::string Utf8(const std::wstring& text) {
-    std::string out;
-    for (wchar_t wc : text) {
-        const auto c = static_cast<std::uint32_t>(wc);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
+    return av::details::utf8_from_wide(text);
 }
 
 }  // namespace
