@@ -451,9 +451,10 @@ scenario_no_window() {
   snapshot clean
   [ -f "$installer" ] || fatal "the installer is not built: $installer"
   # No display and no virtual screen: wine directly, not wine-run.sh, with
-  # Wine's default debug channels (errors and fixmes) on stderr.
+  # Wine's default debug channels (errors and fixmes) on stderr, and the
+  # process channel to tell which thread belongs to which program.
   local out
-  out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u WINEDEBUG WINEPREFIX="$prefix" \
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY WINEDEBUG=+process WINEPREFIX="$prefix" \
     wine "$probe_exe" run "\"$(host_path "$installer")\" /VERYSILENT /LANG=1" 2>"$work/no_window.stderr")
   WINEPREFIX="$prefix" wineserver -w
   expect_eq "the installer's exit code without a display" "$out" "exit=0"
@@ -461,18 +462,19 @@ scenario_no_window() {
   # A window created without a display makes Wine say, once per process:
   #   err:winediag:nodrv_CreateWindow Application tried to create a window, but no driver could be loaded.
   #   err:winediag:nodrv_CreateWindow L"Make sure that your X server is running and that $DISPLAY is set correctly."
-  # Wine's own desktop process (explorer.exe), started with the first
-  # program, says the first line too, followed by "The explorer process
-  # failed to start."; those lines are its, not the installer's.
-  local threads explorer
+  # A program that merely asks for the desktop window starts Wine's desktop
+  # process (explorer.exe /desktop), which then says the first line itself,
+  # followed by "The explorer process failed to start."; lines of that
+  # process's thread are not the installer's.
+  local threads explorer foreign
   threads=$(grep -o '^[0-9a-f]*:err:winediag:nodrv_CreateWindow Application tried to create a window' \
     "$work/no_window.stderr" | cut -d: -f1 | sort -u)
-  explorer=$(grep 'The explorer process failed to start' "$work/no_window.stderr" | cut -d: -f1 | sort -u)
-  local foreign
+  explorer=$(sed -n 's/^[0-9a-f]*:trace:process:NtCreateUserProcess .*explorer\.exe" pid [0-9a-f]* tid \([0-9a-f]*\) .*/\1/p' \
+    "$work/no_window.stderr" | sort -u)
   foreign=$(comm -23 <(printf '%s\n' "$threads" | sed '/^$/d') <(printf '%s\n' "$explorer" | sed '/^$/d'))
   if [ -n "$foreign" ] || grep -q 'Make sure that your X server is running' "$work/no_window.stderr"; then
     fail "a window was created without a display"
-    grep -E 'nodrv_CreateWindow|X server' "$work/no_window.stderr" | sed 's/^/    /' >&2
+    grep -E 'nodrv_CreateWindow|X server|NtCreateUserProcess.* pid ' "$work/no_window.stderr" | sed 's/^/    /' >&2
   fi
   finish
 }
