@@ -39,9 +39,10 @@ int AfxWinMain() {
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return -1;
     // No message loop of its own follows: the application's windows run
-    // their own modal loops inside InitInstance. The process ends with 0.
+    // their own modal loops inside InitInstance. The process ends with the
+    // code the application left (0 unless an unattended run says otherwise).
     app->InitInstance();
-    return 0;
+    return app->m_nExitCode;
 }
 
 int AfxMessageBox(const std::wstring& text, std::uint32_t type) {
