@@ -129,8 +129,10 @@ void InstallationPageHandlers::Install(std::uint32_t kind, const std::wstring& d
     m_page.AppendLogLine(text, false);
     // A file already there that could not be backed up is never overwritten:
     // the run fails instead, and the rollback leaves that file as it was.
-    if (!recorded)
-        av::throw_system_error(kErrorCannotMake);
+    if (!recorded) {
+        const std::error_code why = m_app.m_uninstallLog.lastBackupError;
+        throw std::system_error(why ? why : std::error_code(kErrorCannotMake, std::system_category()));
+    }
 }
 
 notification::result InstallationPageHandlers::FileStarted(const av::payload_entry& entry)

@@ -345,6 +345,7 @@ struct UninstallLog::backup_result {
     std::wstring path;           // the backup; empty when none was taken
     bool sourceMissing = false;  // there was nothing to back up
     std::uint32_t attributes = 0;  // the source's attributes
+    std::error_code error;       // why no backup was taken
 };
 
 UninstallLog::UninstallLog() : UninstallLog(system_file_system(), system_registry()) {}
@@ -478,42 +479,49 @@ bool UninstallLog::WasInstalled(const std::wstring& path) const
 
 UninstallLog::backup_result UninstallLog::make_backup(const std::wstring* source, bool copy)
 {
+    const auto failed = [](std::error_code why) {
+        backup_result result;
+        result.error = why;
+        return result;
+    };
     std::wstring folder;
-    if (fs_.temp_folder(folder) || folder.size() > kMaxTempFolder)
-        return {};
+    if (const std::error_code ec = fs_.temp_folder(folder))
+        return failed(ec);
+    if (folder.size() > kMaxTempFolder)
+        return failed(av::win_error::make(av::win_error::filename_too_long));
     std::wstring name;
-    if (fs_.temp_file_name(folder, L"av", name))
-        return {};
+    if (const std::error_code ec = fs_.temp_file_name(folder, L"av", name))
+        return failed(ec);
     // The system created the file to reserve the name; the backup replaces it.
-    if (fs_.delete_file(name))
-        return {};
+    if (const std::error_code ec = fs_.delete_file(name))
+        return failed(ec);
     if (!source)
-        return {name};
+        return {name, false, 0, {}};
 
     std::uint32_t attributes = 0;
     if (const std::error_code ec = fs_.get_attributes(*source, attributes)) {
         if (av::win_error::is_not_found(ec))
-            return {{}, true};
+            return {{}, true, 0, {}};
         // Without its attributes the copy could not be made faithful (a
         // read-only file would come back writable): no backup.
-        return {};
+        return failed(ec);
     }
     if (attributes & attr_directory)
-        return {};
+        return failed(av::win_error::make(av::win_error::directory));
     (void)fs_.set_attributes(*source, attr_normal);
     const std::error_code ec = copy ? fs_.copy_file(*source, name, true) : fs_.move_file(*source, name);
     if (!ec) {
         if (copy)
             (void)fs_.set_attributes(*source, attributes);
         (void)fs_.set_attributes(name, attributes);
-        return {name, false, attributes};
+        return {name, false, attributes, {}};
     }
     (void)fs_.set_attributes(*source, attributes);
     // A failed copy may leave part of the data under the name; it goes, but
     // only while the source is still in place (never destroy the last copy).
     if (is_file(fs_, *source))
         (void)fs_.delete_file(name);
-    return {};
+    return failed(ec);
 }
 
 std::wstring UninstallLog::MakeBackup(const std::wstring* source, bool copy)
@@ -571,6 +579,7 @@ bool UninstallLog::RecordFile(const std::wstring& path, std::int32_t detail, boo
     added.originalPath = path;
     if (backup.path.empty()) {
         added.keepOnRollBack = true;
+        lastBackupError = backup.error;
         return false;
     }
     added.backupPath = backup.path;

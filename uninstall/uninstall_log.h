@@ -149,6 +149,8 @@ public:
     std::list<UninstallLogEntry> previousEntries;
     std::list<UninstallLogEntry> entries;
     bool pending = false;
+    // Why the last recording operation that returned false took no backup.
+    std::error_code lastBackupError;
 
 private:
     struct backup_result;

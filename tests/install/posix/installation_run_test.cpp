@@ -214,7 +214,8 @@ TEST_F(InstallationRun, AFileThatCannotBeBackedUpIsNotOverwrittenAndTheRunFails)
         setenv("TMPDIR", saved.c_str(), 1);
 
     EXPECT_FALSE(installed);
-    EXPECT_EQ(page.status, L"Installation failed (Error Code 1:00000052).");
+    // The reason the backup could not be taken: the temporary folder is none.
+    EXPECT_EQ(page.status, L"Installation failed (Error Code 1:0000010B).");
     EXPECT_EQ(ReadFile(Installed(L"Korvane.exe")), "previous main program");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(Installed(L"Uninstall.exe"))));
 }
