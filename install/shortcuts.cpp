@@ -26,7 +26,7 @@ bool create_shortcut(const std::wstring& target, const std::wstring& folder, con
     const std::size_t separator = target.find_last_of(L"\\/");
     if (separator == std::wstring::npos || separator + 1 == target.size())
         return false;
-    // "C:\Korvane.exe" works in "C:\", like the shell's file-spec removal.
+    // "C:\Korvane.exe" works in "C:\", as the shell's removal of a file name does.
     const bool at_root = separator == 2 && target[1] == L':';
     const std::wstring working_folder = target.substr(0, at_root ? separator + 1 : separator);
 

@@ -25,7 +25,7 @@ bool IsFullyQualified(const std::wstring& path);
 // part is written with "/" only); an empty part adds nothing.
 std::wstring PathJoin(const std::wstring& left, const std::wstring& right);
 
-// The folder of a path, as the shell's file-spec removal gives it:
+// The folder of a path, as the shell's removal of the file name gives it:
 // "C:\A\x.exe" gives "C:\A", "C:\x.exe" gives "C:\"; "" without a separator.
 std::wstring PathParent(const std::wstring& path);
 
