@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of every wizard page, in English and in French, for a person to
-# look at. Starts the installer (or the wizard preview when there is no
-# installer) under Wine on a virtual screen with a window manager, walks
+# look at. Starts the installer under Wine on a virtual screen with a window manager, walks
 # through the pages by keys with xdotool (an advanced installation left
 # before it starts, a quick one carried out, the reinstallation question,
 # the language list), and saves PNG files under build/windows/screens/.
@@ -15,14 +14,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/windows/bin"
 out="${AV_SCREENS_DIR:-$root/build/windows/screens}"
-program="${1:-}"
-preview="$bin/wizard_preview.exe"
-if [ -z "$program" ]; then
-  if [ -f "$bin/Install.exe" ]; then program="$bin/Install.exe"; else program="$preview"; fi
-fi
-# The preview has no installation of its own: it shows a demonstration run.
-demo=""
-if [ "$program" = "$preview" ]; then demo="/demo"; fi
+program="${1:-$bin/Install.exe}"
 [ -f "$program" ] || { echo "screens: $program is missing; build the windows preset first" >&2; exit 1; }
 for tool in Xvfb openbox xdotool xwd convert wine localedef; do
   command -v "$tool" >/dev/null || { echo "screens: $tool is missing" >&2; exit 1; }
@@ -138,7 +130,7 @@ walk() {  # walk PREFIX LOCALE
   use_prefix "$p"
   # Advanced installation, not carried out: Tab from Next to the first
   # radio button, Down to the second.
-  start "$locale" $demo
+  start "$locale"
   key Return
   key Tab Tab Tab Down
   key Return;           shot "$p-2-folder"
@@ -146,7 +138,7 @@ walk() {  # walk PREFIX LOCALE
   key Return;           shot "$p-4-install-advanced"
   stop
   # Quick installation, carried out.
-  start "$locale" $demo
+  start "$locale"
   shot "$p-0-start"
   key Return;           shot "$p-1-mode"
   key Return;           shot "$p-4-install"
@@ -160,7 +152,7 @@ walk() {  # walk PREFIX LOCALE
   key Return
   stop
   # The same version again: the reinstallation question.
-  start "$locale" $demo
+  start "$locale"
   shot "$p-0-start-reinstall"
   stop
 }
