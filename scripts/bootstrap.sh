@@ -20,7 +20,7 @@ CACHE_ROOT="${AV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane-installer}"
 JOBS="$(nproc)"
 
 # --- 1. Debian packages -------------------------------------------------------
-NATIVE_PACKAGES=(g++ clang cmake ninja-build pkg-config bzip2 dpkg-dev
+NATIVE_PACKAGES=(g++ clang libclang-rt-14-dev cmake ninja-build pkg-config bzip2 dpkg-dev
   libboost-dev libboost-iostreams-dev libboost-filesystem-dev libbz2-dev
   googletest libgtest-dev libgmock-dev)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth)
