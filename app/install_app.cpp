@@ -8,6 +8,7 @@
 
 #include "app/system.h"
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/win_error.h"
@@ -16,8 +17,6 @@
 namespace {
 
 constexpr wchar_t kMakerKey[] = L"Software\\Arvell & Divizere";
-constexpr int kApplicationNameMessage = 1000;
-constexpr int kNotInstallerLanguageMessage = 1129;
 constexpr std::size_t kLongestTempPath = 246;
 
 // Eight lower-case hexadecimal digits.
@@ -44,13 +43,13 @@ std::wstring CInstallApp::GetProductFolderName() const {
 }
 
 std::wstring CInstallApp::GetApplicationTitle(bool withProduct) const {
-    std::wstring title = LoadLocalizedString(kApplicationNameMessage);
+    std::wstring title = Message(msg::Installer);
     if (withProduct) title += L" \u2013 " + GetProductLabel(false);
     return title;
 }
 
 std::wstring CInstallApp::UninstallKeyPath() const {
-    return kUninstallRootKey + ProductCatalogue(m_nProductCode);
+    return std::wstring(kUninstallRootKey) + L"\\" + ProductCatalogue(m_nProductCode);
 }
 
 std::wstring CInstallApp::GetInstalledProgramPath() {
@@ -100,7 +99,7 @@ void CInstallApp::OnLanguageSelected(int index) {
     if (!IsInstallerLanguage(index)) {
         // The message comes in English: the chosen language has no texts.
         const std::wstring text =
-            FormatMessageString(LoadLocalizedString(kNotInstallerLanguageMessage), {GetProductLabel(true)});
+            Message(msg::InstallerInEnglish, {GetProductLabel(true)});
         AfxMessageBox(text, kMbOk | kMbIconInformation);
         SetLanguage(1);
     }

@@ -11,6 +11,7 @@
 #include "install/installation_run.h"
 #include "install/unattended.h"
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "platform/registry.h"
 #include "platform/security.h"
 #include "support/error.h"
@@ -20,8 +21,6 @@
 namespace {
 
 constexpr std::uint32_t kErrorBusy = 170;
-constexpr int kNotAdministratorMessage = 1126;
-constexpr int kCloseProductMessage = 1127;
 constexpr int kEnglish = 1;
 
 }  // namespace
@@ -63,15 +62,15 @@ bool CInstallApp::InitInstance() {
     SetAppName(GetApplicationTitle(true));
     // 6. Administrator rights.
     if (!IsAdministrator()) {
-        if (silent) return EndUnattended(kExitNotAdministrator, LoadLocalizedString(kNotAdministratorMessage));
-        AfxMessageBox(static_cast<unsigned>(LocalizedStringId(kNotAdministratorMessage)), kMbOk | kMbIconWarning);
+        if (silent) return EndUnattended(kExitNotAdministrator, Message(msg::AdministratorRightsNeeded));
+        AfxMessageBox(static_cast<unsigned>(LocalizedStringId(msg::FrenchId(msg::AdministratorRightsNeeded))), kMbOk | kMbIconWarning);
         return false;
     }
     // 7. No copy of the product may run; unattended, nobody can close it.
     if (silent) {
         RunningInstanceCounter* counter = RunningInstanceCounter::Current();
         if (counter != nullptr && counter->Holders() > 1)
-            return EndUnattended(kExitProductRunning, FormatMessageString(LoadLocalizedString(kCloseProductMessage),
+            return EndUnattended(kExitProductRunning, Message(msg::CloseProduct,
                                                                           {GetProductLabel(true)}));
     } else if (!WaitUntilProductClosed()) {
         return false;
@@ -104,7 +103,7 @@ bool CInstallApp::EndUnattended(int exitCode, const std::wstring& reason) {
 
 bool CInstallApp::RunUnattended() {
     if (m_nUpdateState == NewerInstalled)
-        return EndUnattended(kExitNewerInstalled, FormatMessageString(LoadLocalizedString(1103), {m_strPreviousVersion}));
+        return EndUnattended(kExitNewerInstalled, Message(msg::NewerVersionInstalled, {m_strPreviousVersion}));
     LogFileDisplay log(m_options.logFile.value_or(std::wstring()));
     const bool installed = run_installation(*this, log);
     m_bInstallationDone = installed;
@@ -133,7 +132,7 @@ bool CInstallApp::WaitUntilProductClosed() {
     RunningInstanceCounter* counter = RunningInstanceCounter::Current();
     while (counter != nullptr && counter->Holders() > 1) {
         const std::wstring text =
-            FormatMessageString(LoadLocalizedString(kCloseProductMessage), {GetProductLabel(true)});
+            Message(msg::CloseProduct, {GetProductLabel(true)});
         if (AfxMessageBox(text, kMbRetryCancel | kMbIconWarning) == kIdCancel) return false;
     }
     return true;

@@ -55,18 +55,3 @@ int AfxMessageBox(unsigned id, std::uint32_t type) {
 }
 
 void SetMessageBoxFunction(MessageBoxFunction function) { BoxOverride() = std::move(function); }
-
-std::wstring FormatMessageString(const std::wstring& pattern, const std::vector<std::wstring>& args) {
-    std::wstring result;
-    result.reserve(pattern.size());
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' && pattern[i + 1] <= L'9') {
-            const auto n = static_cast<std::size_t>(pattern[i + 1] - L'1');
-            if (n < args.size()) result += args[n];
-            ++i;
-        } else {
-            result += pattern[i];
-        }
-    }
-    return result;
-}

@@ -2,7 +2,7 @@
 // application layer is written for: one application object per process with
 // its name (the caption of every message box it shows) and main window,
 // InitInstance called once by the entry point, message boxes by text or by
-// string id, and the positional formatting of message templates.
+// string id (message templates are formatted by lang/messages.h).
 #pragma once
 
 #include <cstdint>
@@ -59,7 +59,3 @@ int AfxMessageBox(unsigned id, std::uint32_t type = kMbOk);
 // for the user); an empty function restores the support library's box.
 using MessageBoxFunction = std::function<int(const std::wstring& text, std::uint32_t type)>;
 void SetMessageBoxFunction(MessageBoxFunction function);
-
-// A message template with its positional inserts "%1" … "%9" replaced by
-// `args` (an insert without argument is left out).
-std::wstring FormatMessageString(const std::wstring& pattern, const std::vector<std::wstring>& args);

@@ -1,12 +1,12 @@
 #include "install/installation_run.h"
 
-#include "framework/application.h"
 #include "install/install_display.h"
 #include "install/installation_state.h"
 #include "install/process.h"
 #include "install/registration.h"
 #include "install/shortcuts.h"
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "payload/payload.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -26,17 +26,6 @@ using av::notification;
 using av::platform::system_file_system;
 
 constexpr std::uint32_t kErrorCannotMake = 82;  // ERROR_CANNOT_MAKE
-
-// Messages are named by their offset in the French block.
-std::wstring Message(int offset)
-{
-    return LoadLocalizedString(1000 + offset);
-}
-
-std::wstring Message(int offset, const std::wstring& insert)
-{
-    return FormatMessageString(Message(offset), {insert});
-}
 
 std::wstring WithLineEnd(const std::wstring& text)
 {
@@ -112,19 +101,19 @@ notification::result InstallationPageHandlers::operator()(const notification& n)
 
 notification::result InstallationPageHandlers::Started()
 {
-    m_page.SetStatus(Message(114));
-    m_page.AppendLogLine(Message(114), false);
+    m_page.SetStatus(Message(msg::PreparingInstallation));
+    m_page.AppendLogLine(Message(msg::PreparingInstallation), false);
     if (!av::validate_payload(m_payload))
         av::throw_compress_error(av::compress_errc::validation_failed);
     m_payload.clear();
     m_payload.seekg(0);
-    m_page.AppendLogLine(WithLineEnd(Message(11)), false);
+    m_page.AppendLogLine(WithLineEnd(Message(msg::StepOk)), false);
     return notification::result::proceed;
 }
 
 void InstallationPageHandlers::Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup)
 {
-    const std::wstring text = Message(115, winpath::QuoteSpaces(destination));
+    const std::wstring text = Message(msg::CopyingFile, {winpath::QuoteSpaces(destination)});
     const bool recorded = kind == static_cast<std::uint32_t>(av::entry_kind::temporary_file)
         || m_state.Recorder().RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
     m_page.SetStatusPath(text);
@@ -183,7 +172,7 @@ notification::result InstallationPageHandlers::FileDone(const av::payload_entry&
         GrantUsersAccess(destination, kDataFileAccess, 0);
     if (entry.kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
         m_state.Recorder().Complete(true);
-    m_page.AppendLogLine(WithLineEnd(Message(11)), false);
+    m_page.AppendLogLine(WithLineEnd(Message(msg::StepOk)), false);
     return notification::result::proceed;
 }
 
@@ -196,8 +185,8 @@ notification::result InstallationPageHandlers::Progress(std::uint64_t position, 
 notification::result InstallationPageHandlers::Failed(const std::error_code& code)
 {
     m_state.Recorder().Complete(false);
-    m_page.AppendLogLine(WithLineEnd(Message(12)), false);
-    m_page.SetStatus(Message(121, av::error_code_text(code)));
+    m_page.AppendLogLine(WithLineEnd(Message(msg::StepFailed)), false);
+    m_page.SetStatus(Message(msg::InstallationFailed, {av::error_code_text(code)}));
     return notification::result::abort;
 }
 
@@ -216,19 +205,19 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
     page.UninstallerPath().clear();
     page.AppendLogLine(std::wstring(), true);
     const WaitCursor waiting;
-    page.SetStatus(Message(114));
+    page.SetStatus(Message(msg::PreparingInstallation));
 
     // 3. The run's temporary folder (not created yet).
     std::wstring error;
     if (!state.MakeTemporaryFolder(error)) {
-        const std::wstring status = Message(121, error);
+        const std::wstring status = Message(msg::InstallationFailed, {error});
         page.SetStatus(status);
         page.AppendLogLine(WithLineEnd(status), false);
         return false;
     }
 
     // 4.
-    const std::wstring sampleFolder = Message(18, state.ProductLabel(true));
+    const std::wstring sampleFolder = Message(msg::Examples, {state.ProductLabel(true)});
     TemporaryFiles temporaryFiles(state.TemporaryFolder());
     state.Recorder().SetProduct(state.ProductLabel(false), ProductCatalogue(kProductCode));
     page.SetProgress(0, 1);
@@ -251,8 +240,8 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
 
     // 8. Shortcuts.
     if (state.StartMenuShortcut() || state.DesktopShortcut()) {
-        page.SetStatus(Message(117));
-        page.AppendLogLine(Message(117), false);
+        page.SetStatus(Message(msg::CreatingShortcuts));
+        page.AppendLogLine(Message(msg::CreatingShortcuts), false);
         ShortcutRequest request;
         request.startMenu = state.StartMenuShortcut();
         request.desktop = state.DesktopShortcut();
@@ -260,21 +249,21 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
         request.mainProgramPath = mainProgram;
         request.uninstallerPath = uninstaller;
         request.programName = state.ProductLabel(false);
-        request.uninstallName = Message(13, state.ProductLabel(true));
+        request.uninstallName = Message(msg::Uninstall, {state.ProductLabel(true)});
         const bool made = create_shortcuts(state.Recorder(), request);
-        page.AppendLogLine(WithLineEnd(Message(made ? 11 : 12)), false);
+        page.AppendLogLine(WithLineEnd(Message(made ? msg::StepOk : msg::StepFailed)), false);
     }
 
     // 9. The program list's entry.
-    page.SetStatus(Message(118));
-    page.AppendLogLine(Message(118), false);
+    page.SetStatus(Message(msg::WritingRegistryData));
+    page.AppendLogLine(Message(msg::WritingRegistryData), false);
     auto& registry = av::platform::system_registry();
     UninstallRegistration values;
     values.productKey = ProductCatalogue(kProductCode);
     values.displayName = state.ProductLabel(false);
     values.uninstallerPath = uninstaller;
     values.mainProgramPath = mainProgram;
-    values.displayVersion = L"6.3.7.1";
+    values.displayVersion = VersionText(kProductVersion);
     values.publisher = kMakerName;
     values.language = static_cast<std::uint32_t>(GetLanguageSettings().language);
     const bool registered = register_uninstall(registry, state.Recorder(), values);
@@ -282,8 +271,8 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
     // 10. Without the product path value no later installer finds this one.
     if (!register_product_path(registry, kMakerName, values.productKey, mainProgram)) {
         state.Recorder().RollBack();
-        page.AppendLogLine(WithLineEnd(Message(12)), false);
-        page.SetStatus(Message(121, L"-1"));
+        page.AppendLogLine(WithLineEnd(Message(msg::StepFailed)), false);
+        page.SetStatus(Message(msg::InstallationFailed, {L"-1"}));
         return false;
     }
 
@@ -299,21 +288,21 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
     state.Recorder().Complete(productRegistered);
     if (productRegistered)
         announce_association_change();
-    page.AppendLogLine(WithLineEnd(Message(registered && productRegistered ? 11 : 12)), false);
+    page.AppendLogLine(WithLineEnd(Message(registered && productRegistered ? msg::StepOk : msg::StepFailed)), false);
 
     // 12. The record the uninstaller reads.
-    page.SetStatus(Message(119));
-    page.AppendLogLine(Message(119), false);
+    page.SetStatus(Message(msg::WritingInstallationData));
+    page.AppendLogLine(Message(msg::WritingInstallationData), false);
     const std::wstring uninstallerFolder = winpath::PathParent(uninstaller);
     bool written = false;
-    if (!uninstallerFolder.empty() && uninstallerFolder.size() < 260) {
+    if (!uninstallerFolder.empty() && uninstallerFolder.size() < winpath::kMaxPath) {
         const std::wstring logPath = winpath::PathJoin(uninstallerFolder, L"Uninstall.ulog");
-        written = logPath.size() < 260
+        written = logPath.size() < winpath::kMaxPath
             && state.Recorder().Write(logPath, state.InstallFolder(), state.StartMenuFolder());
     }
-    page.AppendLogLine(WithLineEnd(Message(written ? 11 : 12)), false);
+    page.AppendLogLine(WithLineEnd(Message(written ? msg::StepOk : msg::StepFailed)), false);
 
     // 13-14.
-    page.SetStatus(Message(106, Message(6)));
+    page.SetStatus(Message(msg::ClickToContinue, {Message(msg::Next)}));
     return true;
 }

@@ -1,5 +1,6 @@
 #include "install/registration.h"
 
+#include "support/product.h"
 #include "uninstall/uninstall_log.h"
 
 #include <memory>
@@ -9,14 +10,12 @@ namespace {
 using av::platform::key_access;
 using av::platform::registry_key;
 
-constexpr wchar_t kUninstallKeys[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
 }  // namespace
 
 bool register_uninstall(av::platform::registry& registry, UninstallLog& log, const UninstallRegistration& values)
 {
     std::unique_ptr<registry_key> uninstall_keys;
-    if (av::platform::open_key(registry, kUninstallKeys, key_access::all, uninstall_keys))
+    if (av::platform::open_key(registry, kUninstallRootKey, key_access::all, uninstall_keys))
         return false;
     std::unique_ptr<registry_key> key;
     bool created = false;

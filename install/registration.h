@@ -17,7 +17,7 @@ struct UninstallRegistration {
     std::wstring displayName;      // product label in the installation language
     std::wstring uninstallerPath;  // unquoted, no arguments
     std::wstring mainProgramPath;  // unquoted; "DisplayIcon" adds ",0"
-    std::wstring displayVersion;   // "6.3.7.1"
+    std::wstring displayVersion;   // the product's file version, "6.3.7.1"
     std::wstring publisher;        // the maker's name
     std::uint32_t language = 0;    // "AvLanguage": the installation language index
 };

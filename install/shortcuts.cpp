@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxPath = 260;  // the shell's path buffers, terminator included
+using winpath::kMaxPath;
 
 // The all-users desktop, else the user's (whatever the shell says of it).
 std::wstring DesktopFolder()

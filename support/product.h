@@ -14,10 +14,15 @@ inline constexpr std::uint64_t kProductVersion = 0x0006000300070001ull;
 inline constexpr wchar_t kProductNameFrench[] = L"Korvane";
 inline constexpr wchar_t kProductNameOther[] = L"Korvaline";
 inline constexpr wchar_t kMakerName[] = L"Arvell & Divizere";
-// The uninstall keys, below HKEY_LOCAL_MACHINE.
-inline constexpr wchar_t kUninstallRootKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// The uninstall keys, below HKEY_LOCAL_MACHINE; a product's own key is the
+// subkey named by its product key.
+inline constexpr wchar_t kUninstallRootKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // The language the last run recorded, a REG_DWORD of the product's uninstall key.
 inline constexpr wchar_t kLanguageValue[] = L"AvLanguage";
+
+// A file version as its four parts with dots between them ("6.3.7.1" for
+// kProductVersion).
+std::wstring VersionText(std::uint64_t version);
 
 // The product key of a product code ("Korvane 6" for 518); raises
 // std::logic_error("logic error") for a code without a row.

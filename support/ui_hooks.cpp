@@ -75,7 +75,7 @@ ui_hooks& ui_hooks::instance()
 int message_box(const std::wstring& text, std::uint32_t type)
 {
     const ui_hooks& hooks = ui_hooks::instance();
-    const modal_scope scope(hooks.owner ? hooks.owner() : details::default_modal_owner());
+    const modal_scope scope(hooks.owner ? hooks.owner() : modal_owner{default_owner_window(), nullptr});
     type = with_default_icon(type);
     if (details::reads_right_to_left(scope.owner()))
         type |= mb_rtlreading;

@@ -31,6 +31,14 @@ struct ui_hooks {
     static ui_hooks& instance();  // created once, on first use
 };
 
+// The window that owns what this thread shows when nobody names an owner
+// (a box without owner hook, the folder picker, the shell's folder lookup):
+// the root owner of the thread's active window or, with no active window,
+// the first root owner of the thread's top-level windows that has a
+// caption, taken at its last active pop-up. Null when there is none (always
+// in the Linux build, which has no windows).
+window_handle default_owner_window();
+
 // MessageBoxW with the owner from the `owner` hook, the default icon for the
 // button set, right-to-left reading where the owner or the user's language
 // reads so, and the `title` hook as caption. Returns the button pressed.
@@ -78,10 +86,6 @@ inline constexpr std::uint32_t ws_ex_layoutrtl = 0x00400000;
 int system_message_box(window_handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type);
 bool has_layout_rtl(window_handle window);
 void enable_window(window_handle window);
-// The owner of a modal box when no hook gives one: the last active popup of
-// the root owner of the active window, or of the thread's first top-level
-// window with a caption; it disables nothing.
-modal_owner default_modal_owner();
 // The executable's file name without its extension.
 std::wstring module_file_stem();
 

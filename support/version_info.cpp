@@ -3,6 +3,7 @@
 #include "support/version_info.h"
 
 #include "support/display_language.h"
+#include "support/product.h"
 #include "support/text.h"
 
 #include <boost/algorithm/string/replace.hpp>
@@ -284,7 +285,9 @@ std::uint64_t version_info::file_version() const
 std::wstring version_info::display_name() const
 {
     std::wstring name = product_name();
-    if ((details::installer_product_code & ~0xFFu) != 0x200)
+    // Only the product family of this installer's product (its code with the
+    // low 8 bits cleared, 0x200) has names that follow the language.
+    if ((static_cast<std::uint32_t>(kProductCode) & ~0xFFu) != 0x200)
         return name;
 
     bool special = false;

@@ -68,10 +68,6 @@ private:
 
 namespace details {
 
-// The installer's product code: the product family (the code with its low 8
-// bits cleared, 0x200) whose names follow the language.
-inline constexpr std::uint32_t installer_product_code = 518;
-
 // A value located in a version block: where it starts and its stored length.
 struct version_value {
     std::size_t offset;

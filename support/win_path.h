@@ -5,11 +5,16 @@
 // long file name may hold. Nothing here touches the file system.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace winpath {
+
+// The shell's path buffers hold 260 characters, terminator included: a
+// path that fits has at most 259.
+inline constexpr std::size_t kMaxPath = 260;
 
 // "D:\", "\\server\share\", "\" (root of the current drive), "D:" (drive
 // relative) or "" (relative), as written at the start of `path`.

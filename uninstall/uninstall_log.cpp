@@ -2,7 +2,9 @@
 
 #include "platform/security.h"
 #include "platform/win_error.h"
+#include "support/product.h"
 #include "support/text.h"
+#include "support/win_path.h"
 
 #include <array>
 #include <cstdio>
@@ -16,8 +18,8 @@ using Kind = UninstallLogEntry::EntryKind;
 
 namespace {
 
-// Paths pass through buffers of 260 characters: longer ones are cut to 259.
-constexpr std::size_t kMaxPath = 260;
+// Paths pass through the shell's buffers: longer ones are cut to 259 characters.
+using winpath::kMaxPath;
 // The temporary folder must leave room for the file name in such a buffer.
 constexpr std::size_t kMaxTempFolder = 246;
 // The line buffer of the reader, line end and terminating zero included.
@@ -338,8 +340,6 @@ std::error_code write_text(output_file& file, const std::string& bytes)
 }
 
 }  // namespace
-
-const wchar_t* const UninstallLog::kUninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct UninstallLog::backup_result {
     std::wstring path;           // the backup; empty when none was taken
@@ -740,7 +740,7 @@ bool UninstallLog::Write(const std::wstring& logPath, const std::wstring& instal
         unsigned index = 0;
         for (UninstallLogEntry& e : entries) {
             if (e.kind == Kind::UninstallKey)
-                e.path = std::wstring(L"HKEY_LOCAL_MACHINE\\") + kUninstallRoot + L"\\" + productKey_;
+                e.path = std::wstring(L"HKEY_LOCAL_MACHINE\\") + kUninstallRootKey + L"\\" + productKey_;
             else if (e.kind == Kind::ProductRegistration)
                 e.path = L"HKEY_CLASSES_ROOT\\...";
             wchar_t prefix[48];
@@ -790,7 +790,7 @@ void UninstallLog::roll_back_key(const UninstallLogEntry& entry)
         return;
     (void)SetPrivilege(L"SeRestorePrivilege", true);
     std::unique_ptr<registry_key> uninstall;
-    if (!open_key(reg_, kUninstallRoot, key_access::all, uninstall)) {
+    if (!open_key(reg_, kUninstallRootKey, key_access::all, uninstall)) {
         if (!entry.backupPath.empty()) {
             std::unique_ptr<registry_key> product;
             if (!uninstall->open_subkey(productKey_, key_access::all, product)) {

@@ -138,9 +138,6 @@ public:
     // copied (or moved) there with its attributes; empty when that failed.
     std::wstring MakeBackup(const std::wstring* source, bool copy);
 
-    // The registry path of the uninstall keys below HKEY_LOCAL_MACHINE.
-    static const wchar_t* const kUninstallRoot;
-
     // --- State ----------------------------------------------------------------
 
     std::wstring installPath;      // installation folder of the loaded log, if it exists

@@ -10,6 +10,7 @@ namespace wizard {
 using winpath::HasOnlyValidPathChars;
 using winpath::IsFullyQualified;
 using winpath::IsInsideFolder;
+using winpath::kMaxPath;
 using winpath::PathComponents;
 using winpath::PathJoin;
 using winpath::QualifyPath;

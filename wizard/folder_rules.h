@@ -29,7 +29,6 @@ struct TypedFolder {
 
 inline constexpr unsigned long kErrorBadPathname = 161;
 inline constexpr unsigned long kErrorFilenameExcedRange = 206;
-inline constexpr std::size_t kMaxPath = 260;
 
 // Validates what the user typed into the browser's edit box. Relative texts
 // are read from `base` when given (and must stay inside it), otherwise from

@@ -1,7 +1,7 @@
 // The replaceable installation run.
 #include "wizard/install_display.h"
 
-#include "wizard/page_texts.h"
+#include "lang/messages.h"
 
 namespace wizard {
 
@@ -22,7 +22,7 @@ void SetInstallationRun(InstallationRun run) { Run() = std::move(run); }
 bool RunInstallation(InstallDisplay& display) {
     if (Run()) return Run()(display);
     // No run in this program: say so the way a failed run does.
-    const std::wstring text = FormatText(Message(121), {kUnexpectedCode});
+    const std::wstring text = Message(msg::InstallationFailed, {kUnexpectedCode});
     display.SetStatus(text);
     display.AppendLogLine(text + L"\r\n", false);
     return false;

@@ -2,6 +2,7 @@
 #include "wizard/navigation.h"
 
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "wizard/page_texts.h"
 
 namespace wizard {
@@ -16,11 +17,11 @@ int ResolveTargetPage(int current, int target, bool advancedMode) {
 ButtonTexts MakeButtonTexts(int current, bool installationDone) {
     ButtonTexts texts;
     if (current == kPageInstall && !installationDone)
-        texts.next = Message(7);
+        texts.next = Message(msg::Install);
     else
-        texts.next = Message(6) + L"  >";
-    texts.back = L"<  " + Message(5);
-    texts.cancel = installationDone ? Message(4) : Message(2);
+        texts.next = Message(msg::Next) + L"  >";
+    texts.back = L"<  " + Message(msg::Back);
+    texts.cancel = installationDone ? Message(msg::Exit) : Message(msg::Cancel);
     return texts;
 }
 
@@ -34,8 +35,8 @@ ButtonStates MakeButtonStates(int current, bool installationDone) {
 
 bool ExitNeedsConfirmation(bool installationDone, int updateState, int current) {
     if (installationDone) return false;
-    if (updateState == kNewerInstalled) return false;
-    if (updateState == kSameVersion && current == kPageStart) return false;
+    if (updateState == NewerInstalled) return false;
+    if (updateState == SameVersion && current == kPageStart) return false;
     return true;
 }
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "install/installation_state.h"
+
 namespace wizard {
 
 // Pages in the frame's table.
@@ -20,12 +22,6 @@ enum Page : int {
     kPageEnd = 5,
     kPageCount = 6,
 };
-
-// The installed-version situation (the application's m_nUpdateState).
-inline constexpr int kNewerInstalled = -1;
-inline constexpr int kFreshInstall = 0;
-inline constexpr int kSameVersion = 1;
-inline constexpr int kUpgrade = 2;
 
 // Control ids of the frame's buttons (Next is the dialog's OK command,
 // Cancel its Cancel command).

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "support/win_path.h"
 #include "wizard/navigation.h"
 
@@ -13,95 +14,74 @@ using winpath::QuoteSpaces;
 
 namespace {
 
-std::wstring MessageWith(int offset, const std::vector<std::wstring>& args) {
-    return FormatText(LoadLocalizedString(1000 + offset), args);
-}
-
-std::wstring Status106() { return MessageWith(106, {Message(6)}); }
+std::wstring ClickNextToContinue() { return Message(msg::ClickToContinue, {Message(msg::Next)}); }
 
 }  // namespace
-
-std::wstring Message(int offset) { return LoadLocalizedString(1000 + offset); }
-
-std::wstring FormatText(const std::wstring& pattern, const std::vector<std::wstring>& args) {
-    std::wstring out;
-    out.reserve(pattern.size());
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' && pattern[i + 1] <= L'9') {
-            const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - L'1');
-            if (n < args.size()) out += args[n];
-            ++i;
-            continue;
-        }
-        out += pattern[i];
-    }
-    return out;
-}
 
 ControlTexts StartPageTexts(int updateState, const std::wstring& label, const std::wstring& previous) {
     std::wstring info;
     std::wstring status;
     switch (updateState) {
-        case kSameVersion:
-            info = MessageWith(102, {label}) + L"\r\n" + Message(104);
-            status = MessageWith(105, {Message(6), Message(2)});
+        case SameVersion:
+            info = Message(msg::AlreadyInstalled, {label}) + L"\r\n" + Message(msg::ConfirmReinstallation);
+            status = Message(msg::ClickToContinueOrExit, {Message(msg::Next), Message(msg::Cancel)});
             break;
-        case kUpgrade:
-            info = MessageWith(101, {previous, label});
-            status = Status106();
+        case Upgrade:
+            info = Message(msg::UpdateFromTo, {previous, label});
+            status = ClickNextToContinue();
             break;
-        case kNewerInstalled:
-            info = MessageWith(100, {label}) + L"\r\n" + MessageWith(103, {previous});
-            status = MessageWith(107, {Message(2)});
+        case NewerInstalled:
+            info = Message(msg::InstallationOf, {label}) + L"\r\n" + Message(msg::NewerVersionInstalled, {previous});
+            status = Message(msg::ClickToExit, {Message(msg::Cancel)});
             break;
         default:
-            info = MessageWith(100, {label});
-            status = Status106();
+            info = Message(msg::InstallationOf, {label});
+            status = ClickNextToContinue();
             break;
     }
-    return {{1016, info}, {kIdStatus, status}, {1020, MessageWith(109, {label})}, {1022, Message(14)}};
+    return {{1016, info}, {kIdStatus, status}, {1020, Message(msg::Copyright, {label})}, {1022, Message(msg::SelectLanguage)}};
 }
 
 ControlTexts ModePageTexts() {
-    return {{1021, Message(15)}, {1018, Message(16)}, {1019, Message(17)}, {kIdStatus, Status106()}};
+    return {{1021, Message(msg::InstallationMethod)}, {1018, Message(msg::QuickInstallation)}, {1019, Message(msg::AdvancedInstallation)}, {kIdStatus, ClickNextToContinue()}};
 }
 
 ControlTexts FolderPageTexts(const std::wstring& productName) {
-    return {{1008, Message(10)}, {1009, MessageWith(111, {productName})}, {1006, Message(8)},
-            {kIdStatus, Status106()}};
+    return {{1008, Message(msg::FolderSelection)}, {1009, Message(msg::SelectInstallationFolder, {productName})}, {1006, Message(msg::Browse)},
+            {kIdStatus, ClickNextToContinue()}};
 }
 
 ControlTexts ShortcutPageTexts() {
-    return {{1012, Message(9)}, {1011, Message(112)}, {1006, Message(8)}, {1010, Message(113)},
-            {kIdStatus, Status106()}};
+    return {{1012, Message(msg::StartMenu)}, {1011, Message(msg::StartMenuShortcut)}, {1006, Message(msg::Browse)}, {1010, Message(msg::DesktopShortcut)},
+            {kIdStatus, ClickNextToContinue()}};
 }
 
-ControlTexts InstallPageTexts() { return {{kIdStatus, MessageWith(108, {Message(7)})}}; }
+ControlTexts InstallPageTexts() { return {{kIdStatus, Message(msg::ClickToInstall, {Message(msg::Install)})}}; }
 
-ControlTexts EndPageTexts() { return {{1016, L""}, {kIdStatus, MessageWith(107, {Message(4)})}}; }
+ControlTexts EndPageTexts() { return {{1016, L""}, {kIdStatus, Message(msg::ClickToExit, {Message(msg::Exit)})}}; }
 
-std::wstring EndPageResultText() { return Message(120); }
+std::wstring EndPageResultText() { return Message(msg::InstallationComplete); }
 
 std::wstring AboutMenuText(const std::wstring& appTitle, bool rightToLeft) {
-    const std::wstring text = MessageWith(3, {appTitle});
+    const std::wstring text = Message(msg::About, {appTitle});
     if (text.empty()) return text;
     return rightToLeft ? L"..." + text : L"&" + text + L"...";
 }
 
 std::wstring AboutCaption(const std::wstring& appTitle, const std::wstring& templateCaption) {
-    std::wstring pattern = Message(3);
+    std::wstring pattern = Message(msg::About);
     if (pattern.empty()) pattern = templateCaption;
-    return FormatText(pattern, {appTitle});
+    return FormatMessageString(pattern, {appTitle});
 }
 
 std::vector<LogLine> OptionSummary(const SummaryOptions& options) {
     std::vector<LogLine> lines;
-    lines.push_back({MessageWith(100, {options.productLabel}) + L"\r\n", false});
-    lines.push_back({Message(122), true});
-    lines.push_back({MessageWith(123, {QuoteSpaces(options.installFolder)}) + L"\r\n", false});
+    lines.push_back({Message(msg::InstallationOf, {options.productLabel}) + L"\r\n", false});
+    lines.push_back({Message(msg::InstallationOptions), true});
+    lines.push_back({Message(msg::InstallationFolder, {QuoteSpaces(options.installFolder)}) + L"\r\n", false});
     if (options.startMenuShortcut)
-        lines.push_back({MessageWith(124, {QuoteSpaces(options.startMenuFolder)}) + L"\r\n", false});
-    if (options.desktopShortcut) lines.push_back({Message(125) + L"\r\n", false});
+        lines.push_back({Message(msg::StartMenuShortcutChosen, {QuoteSpaces(options.startMenuFolder)}) + L"\r\n", false});
+    if (options.desktopShortcut) lines.push_back({Message(msg::DesktopShortcutChosen) + L"\r\n", false});
     return lines;
 }
 

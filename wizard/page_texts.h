@@ -1,7 +1,7 @@
 // The texts the wizard shows, computed without windows: each page's control
 // texts for the current language and situation, the system-menu About
 // entry, the Install page's option summary and its log lines (the dash
-// rule), and the progress rule. Messages come from LoadLocalizedString.
+// rule), and the progress rule. Messages come from lang/messages.h.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +11,6 @@
 #include <vector>
 
 namespace wizard {
-
-// Message `offset` in the current language (French id 1000 + offset).
-std::wstring Message(int offset);
-
-// Positional formatting of a message template: "%1" … "%9" take the
-// corresponding argument; any other "%" stays as written.
-std::wstring FormatText(const std::wstring& pattern, const std::vector<std::wstring>& args);
 
 // A page's texts: control id and text, in the order they are set.
 using ControlTexts = std::vector<std::pair<int, std::wstring>>;

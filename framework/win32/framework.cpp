@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "support/ui_hooks.h"
 
 namespace afx {
 
@@ -28,11 +29,8 @@ HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     HWND window = parent;
     if (window == nullptr) window = GetMainWindow();
     if (window != nullptr && !::IsWindow(window)) window = nullptr;
-    if (window == nullptr) {
-        // No main window: the active window's root owner.
-        const HWND active = ::GetActiveWindow();
-        if (active != nullptr) window = ::GetAncestor(active, GA_ROOTOWNER);
-    }
+    // No main window: the window that owns what this thread shows.
+    if (window == nullptr) window = static_cast<HWND>(av::default_owner_window());
     // A pop-up cannot be owned by a child window.
     while (window != nullptr && (::GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0)
         window = ::GetParent(window);

@@ -30,11 +30,6 @@ void enable_window(window_handle window)
         static_cast<native_window*>(window)->enabled = true;
 }
 
-modal_owner default_modal_owner()
-{
-    return {};
-}
-
 std::wstring module_file_stem()
 {
     std::string path(4096, '\0');
@@ -50,3 +45,12 @@ std::wstring module_file_stem()
 }
 
 }  // namespace av::details
+
+namespace av {
+
+window_handle default_owner_window()
+{
+    return nullptr;
+}
+
+}  // namespace av

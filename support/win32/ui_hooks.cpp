@@ -7,10 +7,11 @@
 namespace av::details {
 namespace {
 
-BOOL CALLBACK first_captioned(HWND window, LPARAM found)
+BOOL CALLBACK first_captioned_root(HWND window, LPARAM found)
 {
-    if ((::GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
-        *reinterpret_cast<HWND*>(found) = window;
+    const HWND root = ::GetAncestor(window, GA_ROOTOWNER);
+    if (root != nullptr && (::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        *reinterpret_cast<HWND*>(found) = root;
         return FALSE;
     }
     return TRUE;
@@ -31,19 +32,6 @@ bool has_layout_rtl(window_handle window)
 void enable_window(window_handle window)
 {
     ::EnableWindow(static_cast<HWND>(window), TRUE);
-}
-
-modal_owner default_modal_owner()
-{
-    HWND top = ::GetActiveWindow();
-    if (top != nullptr) {
-        top = ::GetAncestor(top, GA_ROOTOWNER);
-    } else {
-        ::EnumThreadWindows(::GetCurrentThreadId(), first_captioned, reinterpret_cast<LPARAM>(&top));
-    }
-    if (top == nullptr)
-        return {};
-    return {::GetLastActivePopup(top), nullptr};
 }
 
 std::wstring module_file_stem()
@@ -68,3 +56,17 @@ std::wstring module_file_stem()
 }
 
 }  // namespace av::details
+
+namespace av {
+
+window_handle default_owner_window()
+{
+    HWND owner = nullptr;
+    if (const HWND active = ::GetActiveWindow(); active != nullptr)
+        owner = ::GetAncestor(active, GA_ROOTOWNER);
+    else
+        ::EnumThreadWindows(::GetCurrentThreadId(), details::first_captioned_root, reinterpret_cast<LPARAM>(&owner));
+    return owner != nullptr ? ::GetLastActivePopup(owner) : nullptr;
+}
+
+}  // namespace av

@@ -20,37 +20,6 @@ std::map<int, std::wstring> TitleMessages() {
             {3000, L"#"}, {1129, L"'%1' fr"}, {2129, L"'%1' will be installed in English."}};
 }
 
-TEST(ProductIdentity, Constants) {
-    EXPECT_EQ(kProductCode, 518);
-    EXPECT_EQ(ProductCatalogue(518), L"Korvane 6");
-    EXPECT_EQ(std::wstring(kVersionLabel), L"6.03g");
-    EXPECT_EQ(kProductVersion, 0x0006000300070001ull);
-    EXPECT_THROW(ProductCatalogue(519), std::logic_error);
-    try {
-        ProductCatalogue(0);
-    } catch (const std::logic_error& e) {
-        EXPECT_STREQ(e.what(), "logic error");
-    }
-}
-
-TEST(ProductIdentity, LocalizeProductName) {
-    struct Case {
-        const wchar_t* in;
-        const wchar_t* out;
-    } cases[] = {
-        {L"Korvane 6", L"Korvaline 6"},
-        {L"Korvaline 6", L"Korvaline 6"},  // already localized: unchanged
-        {L"Korvane and Korvane", L"Korvaline and Korvaline"},
-        {L"korvane KORVANE", L"korvane KORVANE"},  // exact case only
-        {L"", L""},
-    };
-    for (const Case& c : cases) {
-        std::wstring text = c.in;
-        LocalizeProductName(text);
-        EXPECT_EQ(text, c.out);
-    }
-}
-
 class AppTest : public testing::Test {
 protected:
     void TearDown() override {
@@ -196,13 +165,6 @@ TEST_F(AppTest, ChoosingALanguageWithoutTextsFallsBackToEnglish) {
     EXPECT_EQ(boxes[0].second, kMbOk | kMbIconInformation);
     EXPECT_EQ(GetLanguageSettings().language, 1);
     EXPECT_STREQ(app_.m_pszAppName, L"Installer \u2013 Korvaline 6.03g");
-}
-
-TEST(FormatMessageString, PositionalInserts) {
-    EXPECT_EQ(FormatMessageString(L"Update from '%1' to '%2'.", {L"A", L"B"}), L"Update from 'A' to 'B'.");
-    EXPECT_EQ(FormatMessageString(L"%2 then %1", {L"x", L"y"}), L"y then x");
-    EXPECT_EQ(FormatMessageString(L"%1 and %3", {L"x"}), L"x and ");
-    EXPECT_EQ(FormatMessageString(L"100% sure %", {}), L"100% sure %");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/fault_injection.h"
 #include "platform/memory_registry.h"
 #include "platform/win_error.h"
+#include "support/product.h"
 #include "tests/platform/scratch.h"
 #include "tests/uninstall/machine.h"
 #include "uninstall/uninstall_log.h"
@@ -241,7 +242,7 @@ TEST_F(RecorderTest, RecordUninstallKeySavesAnExistingKey)
 {
     std::unique_ptr<registry_key> key;
     bool created = false;
-    ASSERT_FALSE(create_key(reg, std::wstring(UninstallLog::kUninstallRoot) + L"\\Korvane 6", key_access::all, key, created));
+    ASSERT_FALSE(create_key(reg, std::wstring(kUninstallRootKey) + L"\\Korvane 6", key_access::all, key, created));
     ASSERT_FALSE(key->set_value(L"DisplayName", string_value(L"Korvaline 6.03f")));
 
     EXPECT_TRUE(log.RecordUninstallKey(key.get()));
@@ -262,7 +263,7 @@ TEST_F(RecorderTest, RecordUninstallKeySavesAnExistingKey)
     plan.fail_when([](operation op, const std::wstring&) { return op == operation::save_key; });
     faulty_registry faulty(reg, plan);
     std::unique_ptr<registry_key> failing;
-    ASSERT_FALSE(open_key(faulty, std::wstring(UninstallLog::kUninstallRoot) + L"\\Korvane 6", key_access::all, failing));
+    ASSERT_FALSE(open_key(faulty, std::wstring(kUninstallRootKey) + L"\\Korvane 6", key_access::all, failing));
     EXPECT_FALSE(log.RecordUninstallKey(failing.get()));
     EXPECT_TRUE(log.entries.back().backupPath.empty());
     EXPECT_TRUE(log.entries.back().keepOnRollBack);

@@ -5,6 +5,7 @@
 #include "platform/fault_injection.h"
 #include "platform/memory_registry.h"
 #include "platform/win_error.h"
+#include "support/product.h"
 #include "tests/platform/scratch.h"
 #include "tests/uninstall/machine.h"
 #include "uninstall/uninstall_log.h"
@@ -18,7 +19,7 @@ using av::test::join;
 using av::test::scratch_folder;
 using Kind = UninstallLogEntry::EntryKind;
 
-const std::wstring kUninstall = UninstallLog::kUninstallRoot;
+const std::wstring kUninstall = kUninstallRootKey;
 const std::wstring kProductKey = L"Korvane 6";
 
 // A machine with an earlier installation of the product on it, inside a

@@ -22,7 +22,7 @@ public:
     // Installation state.
     bool advancedMode = false;
     bool installationDone = false;
-    int updateState = kFreshInstall;
+    int updateState = FreshInstall;
     std::wstring installFolder = L"C:\\Program Files\\Arvell & Divizere\\Korvaline 6";
 
     // What the pages show.
@@ -244,9 +244,9 @@ TEST_F(Navigation, CancelConfirmation) {
         bool asks;
     };
     const Case cases[] = {
-        {kSameVersion, kPageStart, false}, {kSameVersion, kPageMode, true},
-        {kFreshInstall, kPageStart, true}, {kUpgrade, kPageStart, true},
-        {kNewerInstalled, kPageStart, false}, {kFreshInstall, kPageInstall, true},
+        {SameVersion, kPageStart, false}, {SameVersion, kPageMode, true},
+        {FreshInstall, kPageStart, true}, {Upgrade, kPageStart, true},
+        {NewerInstalled, kPageStart, false}, {FreshInstall, kPageInstall, true},
     };
     for (const Case& c : cases) {
         FakeHost h;

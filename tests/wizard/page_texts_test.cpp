@@ -33,11 +33,11 @@ TEST_F(Texts, StartPageSituations) {
         std::wstring status;
     };
     const Case cases[] = {
-        {kFreshInstall, L"'Korvaline 6.03g' Installation.", L"Click on 'Next' to continue."},
-        {kSameVersion, L"'Korvaline 6.03g' is already installed.\r\nDo you confirm Reinstallation ?",
+        {FreshInstall, L"'Korvaline 6.03g' Installation.", L"Click on 'Next' to continue."},
+        {SameVersion, L"'Korvaline 6.03g' is already installed.\r\nDo you confirm Reinstallation ?",
          L"Click on 'Next' to continue or on 'Cancel' to exit Installation."},
-        {kUpgrade, L"Update from 'Korvaline 6.02' to 'Korvaline 6.03g'.", L"Click on 'Next' to continue."},
-        {kNewerInstalled,
+        {Upgrade, L"Update from 'Korvaline 6.02' to 'Korvaline 6.03g'.", L"Click on 'Next' to continue."},
+        {NewerInstalled,
          L"'Korvaline 6.03g' Installation.\r\nA more recent Version (Korvaline 6.02) is already installed.",
          L"Click on 'Cancel' to exit Installation."},
     };
@@ -52,7 +52,7 @@ TEST_F(Texts, StartPageSituations) {
 
 TEST_F(Texts, FrenchStartPage) {
     test::ScopedLanguage french{0};
-    const ControlTexts t = StartPageTexts(kFreshInstall, L"Korvane 6.03g", L"");
+    const ControlTexts t = StartPageTexts(FreshInstall, L"Korvane 6.03g", L"");
     EXPECT_EQ(TextOf(t, 1016), L"Installation de 'Korvane 6.03g'.");
     EXPECT_EQ(TextOf(t, 1003), L"Cliquez sur 'Suivant' pour continuer.");
 }
@@ -74,13 +74,6 @@ TEST_F(Texts, AboutEntryByReadingOrder) {
     messages.table()[2003] = L"";
     EXPECT_EQ(AboutMenuText(L"Installer", false), L"");
     EXPECT_EQ(AboutCaption(L"Installer", L"Template '%1'"), L"Template 'Installer'");
-}
-
-TEST(FormatText, Positional) {
-    EXPECT_EQ(FormatText(L"%2 then %1", {L"a", L"b"}), L"b then a");
-    EXPECT_EQ(FormatText(L"100% %1 %3", {L"x"}), L"100% x ");
-    EXPECT_EQ(FormatText(L"%1", {L"%2"}), L"%2");  // inserts are not read again
-    EXPECT_EQ(FormatText(L"end %", {}), L"end %");
 }
 
 TEST_F(Texts, SummaryForTheDefaultFolders) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lang/languages.h"
+#include "support/ui_hooks.h"
 #include "support/win_path.h"
 #include "wizard/folder_rules.h"
 
@@ -50,26 +51,6 @@ BOOL CALLBACK FindEdit(HWND window, LPARAM data) {
     return TRUE;
 }
 
-BOOL CALLBACK FindCaptionedRoot(HWND window, LPARAM data) {
-    const HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-    if (root != nullptr && (::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
-        *reinterpret_cast<HWND*>(data) = root;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The root owner of the active window (or of this thread's first captioned
-// top-level window), then its last active pop-up.
-HWND PickerOwner() {
-    HWND owner = nullptr;
-    if (const HWND active = ::GetActiveWindow()) owner = ::GetAncestor(active, GA_ROOTOWNER);
-    if (owner == nullptr) {
-        ::EnumThreadWindows(::GetCurrentThreadId(), &FindCaptionedRoot, reinterpret_cast<LPARAM>(&owner));
-    }
-    return owner != nullptr ? ::GetLastActivePopup(owner) : nullptr;
-}
-
 }  // namespace
 
 void ShowPickerError(HWND owner, unsigned long code) {
@@ -93,7 +74,7 @@ FolderPicker::~FolderPicker() {
 
 bool FolderPicker::Browse(const std::wstring& initialPath, const std::wstring& subFolder, const std::wstring& title,
                           PCIDLIST_ABSOLUTE root) {
-    const HWND owner = PickerOwner();
+    const HWND owner = static_cast<HWND>(av::default_owner_window());
     if ((m_flags & kComInitialized) == 0) {
         const HRESULT hr = ::CoInitialize(nullptr);
         if (FAILED(hr)) {

@@ -2,6 +2,7 @@
 #include "wizard/win32/install_dlg.h"
 
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "support/ui_hooks.h"
 #include "wizard/install_display.h"
 #include "wizard/page_texts.h"
@@ -61,7 +62,7 @@ BOOL CInstallDlg::OnInitDialog() {
     LayOut();
     UpdateTexts();
     ShowPage(kPageStart);
-    if (m_app.UpdateState() == kNewerInstalled) EnableDlgItem(kIdNext, false);
+    if (m_app.UpdateState() == NewerInstalled) EnableDlgItem(kIdNext, false);
     return TRUE;
 }
 
@@ -233,7 +234,7 @@ bool CInstallDlg::RunInstallation() {
 }
 
 bool CInstallDlg::ConfirmExit() {
-    return afx::AfxMessageBox(Message(110), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return afx::AfxMessageBox(Message(msg::ConfirmExit), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void CInstallDlg::EndWizard(bool ok) {

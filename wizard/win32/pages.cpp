@@ -8,7 +8,9 @@
 #include <array>
 
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "support/version_info.h"
+#include "support/win_path.h"
 #include "wizard/folder_rules.h"
 #include "wizard/navigation.h"
 #include "wizard/win32/folder_picker.h"
@@ -17,7 +19,7 @@ namespace wizard {
 
 namespace {
 
-constexpr int kMaxFolderChars = 260;
+constexpr int kMaxFolderChars = static_cast<int>(winpath::kMaxPath);
 
 struct ListedLanguage {
     int index;
@@ -153,7 +155,7 @@ void CDlgMode::ResizeChildren(int dx, int dy) {
 
 BOOL CDlgPath::OnInitDialog() {
     CDialog::OnInitDialog();
-    if (m_app.UpdateState() != kFreshInstall) {
+    if (m_app.UpdateState() != FreshInstall) {
         // An installed product keeps its folder.
         EnableDlgItem(1009, false);
         EnableDlgItem(1006, false);
@@ -179,7 +181,7 @@ bool CDlgPath::OnCommand(WORD id, WORD code, HWND control) {
 
 void CDlgPath::OnBrowse() {
     UpdateData(true);  // a refused text is reported, and the picker opens anyway
-    const std::wstring title = FormatText(Message(111), {m_app.ProductLabel(true)});
+    const std::wstring title = Message(msg::SelectInstallationFolder, {m_app.ProductLabel(true)});
     const std::wstring chosen = BrowseInstallFolder(m_app.InstallFolder(), m_app.ProductFolderName(), title);
     if (chosen.empty()) return;
     m_app.SetInstallFolder(chosen);
@@ -249,7 +251,7 @@ bool CDlgShortcut::OnCommand(WORD id, WORD code, HWND control) {
 
 void CDlgShortcut::OnBrowse() {
     UpdateData(true);
-    const std::wstring chosen = BrowseStartMenuFolder(m_app.StartMenuFolder(), m_app.ProductFolderName(), Message(112));
+    const std::wstring chosen = BrowseStartMenuFolder(m_app.StartMenuFolder(), m_app.ProductFolderName(), Message(msg::StartMenuShortcut));
     if (chosen.empty()) return;
     m_app.SetStartMenuFolder(chosen);
     UpdateData(false);
@@ -366,7 +368,7 @@ BOOL CAboutDlg::OnInitDialog() {
     if (!product.empty()) SetDlgItemText(1019, product);
     const std::wstring notice = own.legal_notice();
     if (!notice.empty()) SetDlgItemText(1020, notice);
-    SetDlgItemText(IDOK, Message(1));
+    SetDlgItemText(IDOK, Message(msg::Ok));
     return TRUE;
 }
 

@@ -5,6 +5,7 @@
 // puts back is checked against the in-memory registry elsewhere.
 #include "platform/registry.h"
 #include "platform/win_error.h"
+#include "support/product.h"
 #include "tests/platform/scratch.h"
 #include "uninstall/uninstall_log.h"
 
@@ -14,11 +15,11 @@ namespace {
 
 using namespace av::platform;
 
-const std::wstring kKeyPath = std::wstring(UninstallLog::kUninstallRoot) + L"\\Korvane 6";
+const std::wstring kKeyPath = std::wstring(kUninstallRootKey) + L"\\Korvane 6";
 
 class UninstallKeyTest : public ::testing::Test {
 protected:
-    void SetUp() override { (void)open_key(reg, UninstallLog::kUninstallRoot, key_access::all, root); }
+    void SetUp() override { (void)open_key(reg, kUninstallRootKey, key_access::all, root); }
     void TearDown() override
     {
         if (root)
@@ -75,7 +76,7 @@ TEST_F(UninstallKeyTest, CreatedKeyIsDeletedWithItsSubkeys)
     log.Complete(true);
     log.RollBack();
     EXPECT_EQ(open_key(reg, kKeyPath, key_access::read, key), av::win_error::make(av::win_error::file_not_found));
-    EXPECT_FALSE(open_key(reg, UninstallLog::kUninstallRoot, key_access::read, key));
+    EXPECT_FALSE(open_key(reg, kUninstallRootKey, key_access::read, key));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "framework/application.h"
 #include "lang/languages.h"
+#include "lang/messages.h"
 #include "tests/lang/message_table.h"
 #include "tests/wizard/english_messages.h"
 #include "wizard/install_display.h"
@@ -18,7 +19,7 @@ using namespace wizard;
 
 class FakeApp : public WizardApp {
 public:
-    int updateState = kFreshInstall;
+    int updateState = FreshInstall;
     std::wstring previous;
     bool advanced = false;
     bool done = false;
@@ -36,7 +37,7 @@ public:
     }
     std::wstring ProductFolderName() const override { return ProductLabel(true) + L" 6"; }
     std::wstring ApplicationTitle(bool withProduct) const override {
-        const std::wstring title = Message(0);
+        const std::wstring title = Message(msg::Installer);
         return withProduct ? title + L" \u2013 " + ProductLabel(false) : title;
     }
     bool AdvancedMode() const override { return advanced; }
@@ -370,7 +371,7 @@ TEST_F(Frame, AboutBoxTexts) {
 
 TEST_F(Frame, NewerVersionOffersOnlyCancel) {
     FakeApp newer;
-    newer.updateState = kNewerInstalled;
+    newer.updateState = NewerInstalled;
     newer.previous = L"Korvaline 6.10";
     CInstallDlg other(newer);
     ASSERT_TRUE(other.Create(nullptr));
