@@ -139,6 +139,8 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
 {
     using av::entry_kind;
     const std::wstring destination = av::path_to_wide(entry.destination);
+    if (static_cast<entry_kind>(entry.kind) != entry_kind::temporary_file)
+        m_productBytes += entry.size;
     switch (static_cast<entry_kind>(entry.kind)) {
     case entry_kind::main_program:
         m_page.MainProgramPath() = destination;
@@ -275,6 +277,8 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
     values.displayVersion = L"6.3.7.1";
     values.publisher = kMakerName;
     values.language = static_cast<std::uint32_t>(GetLanguageSettings().language);
+    values.installFolder = app.m_strInstallFolder;
+    values.sizeKiB = SizeInKiB(handlers.ProductBytes());
     const bool registered = register_uninstall(registry, app.m_uninstallLog, values);
 
     // 10. Without the product path value no later installer finds this one.
