@@ -12,11 +12,11 @@
 #include "install/unattended.h"
 #include "lang/languages.h"
 #include "platform/registry.h"
+#include "platform/security.h"
 #include "support/error.h"
 #include "support/ui_hooks.h"
-#include "uninstall/security.h"
+#include "support/win_path.h"
 #include "wizard/install_display.h"
-#include "wizard/win_path.h"
 
 namespace {
 
@@ -119,7 +119,7 @@ bool CInstallApp::InitInstance() {
     m_bStartMenuShortcut = !m_options.noIcons;
     m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    wizard::SetInstallationRun([this](wizard::InstallDisplay& page) { return RunInstallationGuarded(page); });
+    wizard::SetInstallationRun([this](InstallDisplay& page) { return RunInstallationGuarded(page); });
     // 12. The wizard, or the run without it.
     if (silent) return RunUnattended();
     RunWizardFrame(*this);
@@ -142,7 +142,7 @@ bool CInstallApp::ReportCommandLine(const CommandLineError& error) {
     return false;
 }
 
-bool CInstallApp::RunInstallationGuarded(wizard::InstallDisplay& page) {
+bool CInstallApp::RunInstallationGuarded(InstallDisplay& page) {
     // Whatever the run throws ends it like a failed step: everything it did
     // is undone (the recorder's backups go back and are deleted), the page
     // says why, and the error box tells the person at the machine.
@@ -224,12 +224,12 @@ void CInstallApp::FillDefaultFolders() {
     if (m_strInstallFolder.empty()) {
         std::wstring programFiles;
         app_system::KnownFolder(app_system::kCsidlProgramFiles, programFiles);  // result ignored
-        m_strInstallFolder = wizard::PathJoin(wizard::PathJoin(programFiles, kMakerName), GetProductFolderName());
+        m_strInstallFolder = winpath::PathJoin(winpath::PathJoin(programFiles, kMakerName), GetProductFolderName());
     }
     if (m_strStartMenuFolder.empty()) {
         std::wstring programs;
         if (!app_system::KnownFolder(app_system::kCsidlCommonPrograms, programs))
             app_system::KnownFolder(app_system::kCsidlPrograms, programs);
-        m_strStartMenuFolder = wizard::PathJoin(wizard::PathJoin(programs, kMakerName), GetProductFolderName());
+        m_strStartMenuFolder = winpath::PathJoin(winpath::PathJoin(programs, kMakerName), GetProductFolderName());
     }
 }

@@ -5,13 +5,11 @@
 #pragma once
 
 class CInstallApp;
-namespace wizard {
 class InstallDisplay;
-}
 
 void RunWizardFrame(CInstallApp& app);
 
 // Runs the installation in the /SILENT progress window, which closes itself
 // when the run ends; the log lines go to `logFile` as well. True when the
 // product is installed.
-bool RunProgressWindow(CInstallApp& app, wizard::InstallDisplay& logFile);
+bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile);

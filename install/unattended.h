@@ -23,7 +23,7 @@
 // opens as usual, with /DIR, /LANG and /NOICONS as its starting values.
 #pragma once
 
-#include "wizard/install_display.h"
+#include "install/install_display.h"
 
 #include <boost/filesystem/fstream.hpp>
 #include <cstdint>
@@ -95,7 +95,7 @@ std::wstring ArgumentsOf(const std::wstring& commandLine);
 
 // The Install page of an unattended run: the log lines go to the log file
 // (when one was asked for), nothing is shown.
-class LogFileDisplay : public wizard::InstallDisplay {
+class LogFileDisplay : public InstallDisplay {
 public:
     // An empty path writes nothing.
     explicit LogFileDisplay(const std::wstring& path);
@@ -127,9 +127,9 @@ private:
 // A display that shows the run on one display (the /SILENT window) and
 // copies its log lines to another (the log file). The paths are the shown
 // display's.
-class MirroredDisplay : public wizard::InstallDisplay {
+class MirroredDisplay : public InstallDisplay {
 public:
-    MirroredDisplay(wizard::InstallDisplay& shown, wizard::InstallDisplay& copy) : m_shown(shown), m_copy(copy) {}
+    MirroredDisplay(InstallDisplay& shown, InstallDisplay& copy) : m_shown(shown), m_copy(copy) {}
 
     void SetStatus(const std::wstring& text) override;
     void SetStatusPath(const std::wstring& path) override;
@@ -141,6 +141,6 @@ public:
     std::wstring& UninstallerPath() override { return m_shown.UninstallerPath(); }
 
 private:
-    wizard::InstallDisplay& m_shown;
-    wizard::InstallDisplay& m_copy;
+    InstallDisplay& m_shown;
+    InstallDisplay& m_copy;
 };

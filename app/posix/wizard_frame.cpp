@@ -6,4 +6,4 @@
 
 void RunWizardFrame(CInstallApp&) {}
 
-bool RunProgressWindow(CInstallApp&, wizard::InstallDisplay& logFile) { return wizard::RunInstallation(logFile); }
+bool RunProgressWindow(CInstallApp&, InstallDisplay& logFile) { return wizard::RunInstallation(logFile); }

@@ -17,8 +17,8 @@ void RunWizardFrame(CInstallApp& app) {
     app.m_pMainWnd = nullptr;
 }
 
-bool RunProgressWindow(CInstallApp& app, wizard::InstallDisplay& logFile) {
-    const auto run = [&logFile](wizard::InstallDisplay& page) {
+bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile) {
+    const auto run = [&logFile](InstallDisplay& page) {
         MirroredDisplay both(page, logFile);
         return wizard::RunInstallation(both);
     };

@@ -3,17 +3,12 @@
 
 #include <vector>
 
-#include "app/framework.h"
+#include "framework/application.h"
 #include "support/error.h"
 
 namespace afx {
 
 namespace {
-
-std::wstring& AppName() {
-    static std::wstring name;
-    return name;
-}
 
 HWND& MainWindow() {
     static HWND window = nullptr;
@@ -54,8 +49,6 @@ bool IsWaitCursorShown() { return WaitCursorCount() > 0; }
 
 void SetMainWindow(HWND window) { MainWindow() = window; }
 HWND GetMainWindow() { return MainWindow(); }
-void SetAppName(const std::wstring& name) { AppName() = name; }
-const std::wstring& GetAppName() { return AppName(); }
 
 HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     HWND window = parent;

@@ -6,10 +6,16 @@
 
 #include "framework/win32/framework.h"
 #include "support/error.h"
+#include "support/win_path.h"
 #include "wizard/folder_rules.h"
-#include "wizard/win_path.h"
 
 namespace wizard {
+
+using winpath::IsFullyQualified;
+using winpath::PathComponents;
+using winpath::PathJoin;
+using winpath::PathRoot;
+using winpath::QualifyPath;
 
 namespace {
 

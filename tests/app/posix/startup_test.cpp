@@ -356,7 +356,7 @@ TEST_F(Startup, AnotherInstallerIsToldWithTheInstallersCaption) {
 }
 
 // A display that fails the moment the run first touches it.
-class ThrowingDisplay : public wizard::InstallDisplay {
+class ThrowingDisplay : public InstallDisplay {
 public:
     void SetStatus(const std::wstring& text) override { status = text; }
     void SetStatusPath(const std::wstring& path) override { status = path; }

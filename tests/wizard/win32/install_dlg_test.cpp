@@ -8,7 +8,7 @@
 
 #include <system_error>
 
-#include "app/framework.h"
+#include "framework/application.h"
 #include "lang/languages.h"
 #include "support/error.h"
 #include "support/ui_hooks.h"
