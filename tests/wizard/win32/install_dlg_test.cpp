@@ -550,8 +550,10 @@ TEST_F(Frame, MaximizingKeepsTheGeometryWithATaskBarAtTheTopLeft) {
     ::GetWindowRect(frame.m_hWnd, &before);
     ASSERT_EQ(before.left, 150);
 
-    // Minimized, the frame knows its normal place only from its placement,
-    // which counts from the work area.
+    // Minimized, the frame knows its normal place only from its placement.
+    // (Wine keeps that placement in screen coordinates and its monitors'
+    // work areas do not follow SPI_SETWORKAREA, so here both readings agree;
+    // the FrameGeometry tests hold the work-area rule of Windows itself.)
     ::ShowWindow(frame.m_hWnd, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(frame.m_hWnd));
     MINMAXINFO info{};
