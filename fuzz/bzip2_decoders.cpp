@@ -71,8 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     av::bzip2_decoding parallel_options;
     parallel_options.threads = threads;
     if (fake_boundaries) {
-        // Every 997th bit: inside headers, tables and data alike.
-        for (std::uint64_t bit = 33; bit < length * 8; bit += 997)
+        // Every 7919th bit (and one in the first block's header): inside
+        // headers, tables and data alike.
+        parallel_options.extra_candidates.push_back(33);
+        for (std::uint64_t bit = 7919; bit < length * 8; bit += 7919)
             parallel_options.extra_candidates.push_back(bit);
     }
     const result parallel = decode(stream, length, parallel_options);
