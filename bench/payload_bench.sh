@@ -149,9 +149,10 @@ run_installer() {
   WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p
   WINEPREFIX="$prefix" WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 || true
   local r
-  r="$(env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all \
-        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" \
-        measure wine "$installer" /VERYSILENT /LANG=1 '/DIR=C:\AvBench' '/LOG=C:\av-bench.log')"
+  # Unattended, the installer opens no window: no display is needed.
+  r="$(unset DISPLAY WAYLAND_DISPLAY
+       export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+       measure wine "$installer" /VERYSILENT /LANG=1 '/DIR=C:\AvBench' '/LOG=C:\av-bench.log')"
   # Success: exit code 0 and the files there.
   local log="$prefix/drive_c/av-bench.log"
   if [ "${r##* }" = 0 ] && [ "$(find "$prefix/drive_c/AvBench" -type f 2>/dev/null | wc -l)" -gt 100 ]; then
