@@ -56,9 +56,10 @@ def walk(top, accept):
                 continue
             yield path
 lines = []
+counts = {}
 def take(paths, sub, goal):
     global copied
-    n = 0
+    n = counts.get(sub, 0)
     for path in paths:
         if copied >= goal:
             break
@@ -66,12 +67,17 @@ def take(paths, sub, goal):
         if size == 0 or size > 8 * 1024 * 1024:
             continue
         size = min(size, goal - copied)
+        # Folders of up to 64 files, as a product's tree has (a folder of
+        # thousands would time the emulator's case-insensitive lookups).
+        folder = '%s/%03d' % (sub, n // 64)
+        os.makedirs(os.path.join(src, folder), exist_ok=True)
         name = '%05d_%s' % (n, os.path.basename(path))
-        with open(path, 'rb') as f, open(os.path.join(src, sub, name), 'wb') as out:
+        with open(path, 'rb') as f, open(os.path.join(src, folder, name), 'wb') as out:
             out.write(f.read(size))
-        lines.append('%s/%s\t<InstallPath>\\%s\tlanguage_module' % (sub, name, sub))
+        lines.append('%s/%s\t<InstallPath>\\%s\tlanguage_module' % (folder, name, folder.replace('/', '\\')))
         copied += size
         n += 1
+    counts[sub] = n
 take(walk('/usr/lib', lambda name, p: '.so' in name), 'lib', libs_goal)
 def is_text(name, path):
     if name.endswith(('.gz', '.xz', '.bz2', '.png', '.jpg', '.gif', '.pdf', '.zip')):
