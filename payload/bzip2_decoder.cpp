@@ -75,9 +75,10 @@ constexpr bool repeats_within_a_byte(std::uint64_t magic)
 // exactly at the span's end.
 static_assert(!repeats_within_a_byte(end_magic), "the end-of-stream magic must not repeat within a byte");
 
-// The most compressed bits a block of the given size digit can take (every
-// symbol at most 20 bits), plus room for its tables. Two candidates farther
-// apart than this cannot hold one block.
+// The most compressed bits a block of the given size digit takes when every
+// symbol has the longest code (20 bits), plus room for its tables. A span
+// longer than this is left to the stream filter; it also bounds how far the
+// input is read ahead.
 std::uint64_t max_block_bits(int level)
 {
     return static_cast<std::uint64_t>(level) * 100000u * 20u + (std::uint64_t{1} << 20);
