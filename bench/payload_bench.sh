@@ -21,7 +21,6 @@
 # TMPDIR (scratch; about 3 x AV_BENCH_MB is needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root="$PWD"
 avpack="${AVPACK:-build/native/bin/avpack}"
 mb="${AV_BENCH_MB:-64}"
 runs="${AV_BENCH_RUNS:-1}"
