@@ -57,6 +57,9 @@ enum Offset : int {
     AdministratorRightsNeeded = 126, // "You should have Administrator Rights in order to proceed to Installation."
     CloseProduct = 127,              // "You should close '%1' before continuing Installation."
     InstallerInEnglish = 129,        // "'%1' will be installed in the selected Langage, but the Installer ... shall run in English."
+    CommandLineHelp = 131,           // "Install.exe [switches] ..." (the switches and exit codes)
+    UnknownSwitch = 132,             // "Unknown switch: %1"
+    InvalidSwitch = 133,             // "Invalid switch: %1"
 };
 
 // The id callers pass to the language rules: the French block's.

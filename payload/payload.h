@@ -24,16 +24,18 @@ imemstream open_payload();
 // the stream's state is clear and it is at its end; never throws. Leaves the
 // stream at its end: the caller rewinds it. An empty stream has nothing to
 // decompress and passes; its extraction then fails with `unexpected`.
-bool validate_payload(std::istream& stream);
+// `threads`: the decoding threads (0 one per core, 1 the stream filter).
+bool validate_payload(std::istream& stream, unsigned threads = 0);
 
 // The extraction pass: delivers `started`, decompresses the stream into a
 // payload_writer, and delivers `finished` (true) or one `failed` with the
 // error code and the path of the file concerned (false). Never throws for
 // payload, file or folder failures; an exception raised by a handler of
 // `started`, `finished` or `failed` becomes the failure (or, from `failed`
-// itself, propagates).
+// itself, propagates). The notifications all come on the calling thread;
+// `threads` decode (0 one per core, 1 the stream filter on this thread).
 bool extract_payload(std::istream& stream, const std::wstring& install_folder, const std::wstring& sample_folder,
                      const std::wstring& temporary_folder, const notification_callback& on_notification,
-                     const extraction_hooks& hooks = {});
+                     const extraction_hooks& hooks = {}, unsigned threads = 0);
 
 }  // namespace av
