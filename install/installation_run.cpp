@@ -148,13 +148,11 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         break;
     case entry_kind::data_file:
         // Shared data is the users' own once it exists: never overwritten.
-        if (m_app.m_nUpdateState != FreshInstall && m_app.m_uninstallLog.WasInstalled(destination)) {
-            GrantUsersAccess(destination, kDataFileAccess, 0);
-            return notification::result::skip;
-        }
-        if (Exists(destination)) {
-            m_app.m_uninstallLog.RecordFile(destination, entry.kind, true);
-            m_app.m_uninstallLog.Complete(true);
+        // One an earlier installation wrote stays in the merged log through
+        // its old entry; one that was there before the product is the user's
+        // and is not recorded, so that no uninstall deletes it.
+        if ((m_app.m_nUpdateState != FreshInstall && m_app.m_uninstallLog.WasInstalled(destination))
+            || Exists(destination)) {
             GrantUsersAccess(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
