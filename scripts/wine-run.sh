@@ -11,7 +11,10 @@
 # Environment:
 #   AV_WINE_KEEP_PREFIX=DIR  use (and keep) DIR as the prefix, copying the
 #                            template into it when it is empty
-#   AV_WINE_ARCH=win32|win64 the template's architecture (default win32)
+#   AV_WINE_ARCH=win32|win64 the template's architecture (default win32):
+#                            a 32-bit Windows, or a 64-bit one on which a
+#                            32-bit program sees "C:\Program Files (x86)"
+#                            and the registry's Wow6432Node
 set -u
 
 cache="${AV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane-installer}"
@@ -22,6 +25,11 @@ template="$cache/wine/template-$arch-$version"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
+case $arch in
+  win32 | win64) ;;
+  *) echo "wine-run: AV_WINE_ARCH must be win32 or win64, not $arch" >&2; exit 2 ;;
+esac
+
 mkdir -p "$cache/wine"
 (
   flock 9
@@ -31,7 +39,7 @@ mkdir -p "$cache/wine"
     WINEPREFIX="$template" wineserver -w
     touch "$template/.complete"
   fi
-) 9>"$cache/wine/template.lock"
+) 9>"$cache/wine/template-$arch.lock"
 
 if [ -n "${AV_WINE_KEEP_PREFIX:-}" ]; then
   prefix="$AV_WINE_KEEP_PREFIX"
