@@ -40,8 +40,6 @@
 # files and folders (SetFileSecurityW succeeds and keeps nothing), and
 # RegRestoreKeyW (it reports success and changes nothing), so the restore of
 # an uninstall key that existed before a failed run is not exercised here.
-# Nor the refusal of a user without administrator rights (1925): Wine's
-# token always belongs to the Administrators group.
 #
 # A new scenario is a function scenario_NAME here and its name in the list
 # of CMakeLists.txt beside this script.
@@ -67,8 +65,10 @@ avpack=$build/host-tools/bin/avpack
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/av-lifecycle.XXXXXX")
 prefix=$work/prefix
+screen_pid=
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  [ -z "$screen_pid" ] || kill "$screen_pid" 2>/dev/null || true
   if [ "${AV_LIFECYCLE_KEEP:-0}" = 1 ]; then
     echo "kept: $work"
   else
@@ -87,6 +87,21 @@ export LC_ALL=C.UTF-8
 # prefix, where tests would share them.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export WINEDEBUG=${AV_LIFECYCLE_WINEDEBUG:--all}
+
+# Without a display, one virtual screen for the whole scenario, so that the
+# programs it runs can make windows (as under wine-run.sh) without a screen
+# started for each of them. Xvfb picks a free display and names it on fd 3.
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  screen_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/display" ] || { echo "FAILED: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+  DISPLAY=:$(tr -d '\n' <"$work/display")
+  export DISPLAY
+fi
 
 keys=('HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane 6'
       'HKLM\Software\Arvell & Divizere'
@@ -647,6 +662,14 @@ scenario_another_installer() {
 scenario_bad_switch() {
   new_prefix
   refused_silently 1639 "unknown switch: /BOGUS" run -- /BOGUS
+  finish
+}
+
+# A user without administrator rights: the installer started with a token
+# in which the Administrators group only denies.
+scenario_not_administrator() {
+  new_prefix
+  refused_silently 1925 "You should have Administrator Rights in order to proceed to Installation." restricted --
   finish
 }
 

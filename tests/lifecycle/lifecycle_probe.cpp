@@ -30,6 +30,10 @@
 //   lifecycle_probe semaphore NAME COMMAND_LINE
 //       the same as run while this process holds one count of the named
 //       semaphore NAME, as a running program of the product does
+//   lifecycle_probe restricted COMMAND_LINE
+//       the same as run, the program started with this process's token
+//       restricted so that the Administrators group only denies: the user
+//       of an ordinary account
 //   lifecycle_probe folder CSIDL...
 //       folder=<path> for each shell folder (decimal CSIDL), as the
 //       installer asks for it, or "absent"
@@ -283,13 +287,19 @@ int print_attributes(int count, wchar_t** files)
     return 0;
 }
 
-int run_program(const wchar_t* command_line)
+// Starts COMMAND_LINE (with TOKEN when given), waits for it and prints its
+// exit code.
+int run_program(const wchar_t* command_line, HANDLE token = nullptr)
 {
     std::wstring command = command_line;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    const BOOL started = token
+        ? CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process)
+        : CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    if (!started)
         return 5;
     CloseHandle(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -309,6 +319,26 @@ int hold_and_run(const wchar_t* file, const wchar_t* command_line)
         return 6;
     const int result = run_program(command_line);
     CloseHandle(held);
+    return result;
+}
+
+int run_restricted(const wchar_t* command_line)
+{
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &own))
+        return 6;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sid_size = sizeof sid;
+    SID_AND_ATTRIBUTES deny_only{};
+    deny_only.Sid = sid;
+    HANDLE restricted = nullptr;
+    const bool made = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sid_size)
+        && CreateRestrictedToken(own, 0, 1, &deny_only, 0, nullptr, 0, nullptr, &restricted);
+    CloseHandle(own);
+    if (!made)
+        return 6;
+    const int result = run_program(command_line, restricted);
+    CloseHandle(restricted);
     return result;
 }
 
@@ -442,6 +472,8 @@ int main()
         result = run_program(argv.get()[2]);
     else if (command == L"hold" && argc == 4)
         result = hold_and_run(argv.get()[2], argv.get()[3]);
+    else if (command == L"restricted" && argc == 3)
+        result = run_restricted(argv.get()[2]);
     else if (command == L"mutex" && argc == 4)
         result = own_mutex_and_run(argv.get()[2], argv.get()[3]);
     else if (command == L"semaphore" && argc == 4)
