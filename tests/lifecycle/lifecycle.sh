@@ -630,9 +630,12 @@ run_headless() {
 
 scenario_no_window() {
   new_prefix
+  snapshot clean
   run_headless run --
   expect_exit 0
   [ -f "$(unix_path "$install_dir\\Uninstall.ulog")" ] || fail "nothing was installed without a display"
+  snapshot installed
+  uninstall_and_expect clean
   finish
 }
 
