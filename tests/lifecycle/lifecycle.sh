@@ -282,6 +282,11 @@ expect_same_machine() {
   expect_file_eq "$1: files of drive_c" "$work/$3.files" "$work/$2.files"
   expect_file_eq "$1: the product's registry keys" "$work/$3.reg" "$work/$2.reg"
   expect_file_eq "$1: the registry (HKLM and HKCU)" "$work/$3.hive" "$work/$2.hive"
+  # Wine's debugger leaves its key when a program of the prefix crashed.
+  if grep -q -F $'HKCU\\Software\\Wine\\WineDbg\t' "$work/$3.hive" &&
+    ! grep -q -F $'HKCU\\Software\\Wine\\WineDbg\t' "$work/$2.hive"; then
+    echo "    note: a program crashed between the two snapshots (Wine's debugger ran); see \"wine: Unhandled\" above" >&2
+  fi
 }
 # Registry keys (as in NAME.hive) with a value or key that is new or changed
 # in AFTER, or gone from it, sorted and unique.
