@@ -74,17 +74,29 @@ else
 fi
 export WINEPREFIX="$prefix"
 
+screen_pid=
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  [ -z "$screen_pid" ] || kill "$screen_pid" 2>/dev/null || true
   [ "$keep" = 1 ] || rm -rf "$prefix"
 }
 trap cleanup EXIT
 
-if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-  xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
-else
-  wine "$@"
+# Without a display, a virtual screen of this run's own: Xvfb picks a free
+# display and names it on fd 3, so that runs side by side never race for one.
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+  screen_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+  done
+  [ -s "$display_file" ] && export DISPLAY=":$(tr -d '\n' <"$display_file")"
+  rm -f "$display_file"
 fi
+wine "$@"
 rc=$?
+# The program's children too, and the registry saved, before the screen goes.
 WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
 exit $rc
