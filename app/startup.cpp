@@ -12,10 +12,10 @@
 #include "install/unattended.h"
 #include "lang/languages.h"
 #include "platform/registry.h"
+#include "platform/security.h"
 #include "support/error.h"
-#include "uninstall/security.h"
+#include "support/win_path.h"
 #include "wizard/install_display.h"
-#include "wizard/win_path.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ bool CInstallApp::InitInstance() {
     m_bStartMenuShortcut = !m_options.noIcons;
     m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    wizard::SetInstallationRun([this](wizard::InstallDisplay& page) { return run_installation(*this, page); });
+    wizard::SetInstallationRun([this](InstallDisplay& page) { return run_installation(*this, page); });
     // 12. The wizard, or the run without it.
     if (silent) return RunUnattended();
     RunWizardFrame(*this);
@@ -143,12 +143,12 @@ void CInstallApp::FillDefaultFolders() {
     if (m_strInstallFolder.empty()) {
         std::wstring programFiles;
         app_system::KnownFolder(app_system::kCsidlProgramFiles, programFiles);  // result ignored
-        m_strInstallFolder = wizard::PathJoin(wizard::PathJoin(programFiles, kMakerName), GetProductFolderName());
+        m_strInstallFolder = winpath::PathJoin(winpath::PathJoin(programFiles, kMakerName), GetProductFolderName());
     }
     if (m_strStartMenuFolder.empty()) {
         std::wstring programs;
         if (!app_system::KnownFolder(app_system::kCsidlCommonPrograms, programs))
             app_system::KnownFolder(app_system::kCsidlPrograms, programs);
-        m_strStartMenuFolder = wizard::PathJoin(wizard::PathJoin(programs, kMakerName), GetProductFolderName());
+        m_strStartMenuFolder = winpath::PathJoin(winpath::PathJoin(programs, kMakerName), GetProductFolderName());
     }
 }

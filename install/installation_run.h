@@ -11,10 +11,8 @@
 #include <string>
 #include <vector>
 
-class CInstallApp;
-namespace wizard {
 class InstallDisplay;
-}
+class InstallationState;
 
 // Files needed only while the run lasts ("<Temporary>" entries): deleted,
 // then their folder, when the run ends, whatever happens.
@@ -38,7 +36,7 @@ private:
 // shows every step on the page.
 class InstallationPageHandlers {
 public:
-    InstallationPageHandlers(CInstallApp& app, wizard::InstallDisplay& page, std::istream& payload,
+    InstallationPageHandlers(InstallationState& state, InstallDisplay& page, std::istream& payload,
                              TemporaryFiles& temporaryFiles);
 
     // Dispatches to the handler of the notification, then pumps the page's
@@ -53,15 +51,15 @@ private:
     av::notification::result Failed(const std::error_code& code);
     void Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup);
 
-    CInstallApp& m_app;
-    wizard::InstallDisplay& m_page;
+    InstallationState& m_state;
+    InstallDisplay& m_page;
     std::istream& m_payload;
     TemporaryFiles& m_temporaryFiles;
 };
 
 // Runs the installation on the Install page; true when the product is
 // installed (also when a later step only logged "Failed").
-bool run_installation(CInstallApp& app, wizard::InstallDisplay& page);
+bool run_installation(InstallationState& state, InstallDisplay& page);
 
 // The product's registration command line: the main program (quoted when it
 // holds a space), " /Register /Background", and " /update=" with the previous

@@ -1,8 +1,8 @@
 #include "install/shortcuts.h"
 
 #include "payload/folders.h"
+#include "support/win_path.h"
 #include "uninstall/uninstall_log.h"
-#include "wizard/win_path.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ bool create_shortcut(const std::wstring& target, const std::wstring& folder, con
     if (link_name.empty())
         return false;
 
-    const std::wstring link = wizard::PathJoin(folder, link_name) + L".lnk";
+    const std::wstring link = winpath::PathJoin(folder, link_name) + L".lnk";
     if (link.size() >= kMaxPath)
         return false;
     if (!save_shell_link(link, target, working_folder))

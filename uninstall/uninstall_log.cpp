@@ -1,8 +1,8 @@
 #include "uninstall/uninstall_log.h"
 
+#include "platform/security.h"
 #include "platform/win_error.h"
 #include "support/text.h"
-#include "uninstall/security.h"
 
 #include <array>
 #include <cstdio>

@@ -8,6 +8,7 @@
 
 #include "app/install_app.h"
 #include "app/system.h"
+#include "install/install_display.h"
 #include "install/process.h"
 #include "payload/archive_builder.h"
 #include "payload/folders.h"
@@ -19,7 +20,6 @@
 #include "tests/lang/message_table.h"
 #include "tests/platform/scratch.h"
 #include "tests/uninstall/machine.h"
-#include "wizard/install_display.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ namespace {
 
 using av::test::join;
 
-class RecordingPage : public wizard::InstallDisplay {
+class RecordingPage : public InstallDisplay {
 public:
     std::wstring status;
     std::wstring log;  // everything appended, separators as "----\r\n"
