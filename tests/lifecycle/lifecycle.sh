@@ -222,11 +222,14 @@ new_prefix() {
 #    time of its own start there;
 #  - the default values (the class names) of the display adapter and monitor
 #    device classes: the display driver registers its devices anew at a
-#    program's start, and the names come and go with that.
+#    program's start, and the names come and go with that;
+#  - the 32-bit view's Fonts key on a 64-bit Windows: Wine's font system
+#    creates it, empty, the first time a 32-bit program starts it.
 wine_own_values=(
   $'HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}\\0000\t"DriverDateData"='
   $'HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}\t@='
   $'HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E96E-E325-11CE-BFC1-08002BE10318}\t@='
+  $'HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Fonts\t'
 )
 # flatten_hive ROOT FILE: a registry file of Wine as lines "KEY<TAB>VALUE",
 # and "KEY<TAB>" for every key, so that an empty key shows too; key times
