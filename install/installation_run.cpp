@@ -141,13 +141,11 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         break;
     case entry_kind::data_file:
         // Shared data is the users' own once it exists: never overwritten.
-        if (m_state.UpdateState() != FreshInstall && m_state.Recorder().WasInstalled(destination)) {
-            GrantUsersAccess(destination, kDataFileAccess, 0);
-            return notification::result::skip;
-        }
-        if (Exists(destination)) {
-            m_state.Recorder().RecordFile(destination, entry.kind, true);
-            m_state.Recorder().Complete(true);
+        // One an earlier installation wrote stays in the merged log through
+        // its old entry; one that was there before the product is the user's
+        // and is not recorded, so that no uninstall deletes it.
+        if ((m_state.UpdateState() != FreshInstall && m_state.Recorder().WasInstalled(destination))
+            || Exists(destination)) {
             GrantUsersAccess(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }

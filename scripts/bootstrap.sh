@@ -23,7 +23,9 @@ JOBS="$(nproc)"
 NATIVE_PACKAGES=(g++ clang libclang-rt-14-dev cmake ninja-build pkg-config bzip2 dpkg-dev
   libboost-dev libboost-iostreams-dev libboost-filesystem-dev libbz2-dev
   googletest libgtest-dev libgmock-dev)
-WINDOWS_PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xauth)
+# wine32 runs the 32-bit programs; wine64 makes 64-bit prefixes (a 64-bit
+# Windows, where the installer meets "Program Files (x86)" and Wow6432Node).
+WINDOWS_PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 xvfb xauth)
 SCREEN_PACKAGES=(openbox xdotool x11-apps imagemagick)
 
 missing=()

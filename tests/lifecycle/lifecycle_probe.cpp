@@ -29,13 +29,31 @@
 //       windows meanwhile: window=<title> for each one that shows, and for
 //       a message box box=<text> (line ends as \x0d\x0a), after which the
 //       box is answered with OK as a person would; then exit=<code>
+//   lifecycle_probe mutex NAME COMMAND_LINE
+//       the same as run while this process owns the named mutex NAME, as
+//       another installer of the product would
+//   lifecycle_probe semaphore NAME COMMAND_LINE
+//       the same as run while this process holds one count of the named
+//       semaphore NAME, as a running program of the product does
+//   lifecycle_probe restricted COMMAND_LINE
+//       the same as run, the program started with this process's token
+//       restricted so that the Administrators group only denies: the user
+//       of an ordinary account
 //   lifecycle_probe folder CSIDL...
 //       folder=<path> for each shell folder (decimal CSIDL), as the
 //       installer asks for it, or "absent"
+//   lifecycle_probe set KEY NAME TEXT
+//       writes the REG_SZ value NAME of KEY (created when missing), in this
+//       32-bit program's view of the registry
+//   lifecycle_probe codepage
+//       acp=<the ANSI code page>
+//   lifecycle_probe damage FILE TYPE NAME
+//       flips one byte in the middle of the resource TYPE/NAME (decimal ids)
+//       of the executable FILE, through the resource-update functions
 //
 // Exit codes: 0 done, 2 wrong usage, 3 the link cannot be read, 4 a key
-// cannot be read, 5 the program cannot be started, 6 the file cannot be
-// opened.
+// cannot be read or written, 5 the program cannot be started, 6 the file or
+// object cannot be opened, 7 the resource cannot be read or written.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -125,8 +143,15 @@ int read_link(const wchar_t* file)
         return 3;
     print(L"file=" + std::wstring(file));
     wchar_t text[MAX_PATH * 4] = {};
-    // SLGP_RAWPATH: the path as stored, without expanding or resolving it.
-    if (FAILED(link->GetPath(text, MAX_PATH * 4, nullptr, SLGP_RAWPATH)))
+    // The target as the shell finds it: through the link's item id list,
+    // which holds every letter of the path. The location text beside it
+    // is, in the links Wine writes, in the ANSI code page only, so letters
+    // outside it read back as "?" there; that text is the fallback for a
+    // link without an id list (SLGP_RAWPATH: as stored, not resolved).
+    PIDLIST_ABSOLUTE items = nullptr;
+    const bool by_items = SUCCEEDED(link->GetIDList(&items)) && items && SHGetPathFromIDListW(items, text);
+    CoTaskMemFree(items);
+    if (!by_items && FAILED(link->GetPath(text, MAX_PATH * 4, nullptr, SLGP_RAWPATH)))
         return 3;
     print(L"target=" + std::wstring(text));
     text[0] = 0;
@@ -267,13 +292,19 @@ int print_attributes(int count, wchar_t** files)
     return 0;
 }
 
-int run_program(const wchar_t* command_line)
+// Starts COMMAND_LINE (with TOKEN when given), waits for it and prints its
+// exit code.
+int run_program(const wchar_t* command_line, HANDLE token = nullptr)
 {
     std::wstring command = command_line;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    const BOOL started = token
+        ? CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process)
+        : CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    if (!started)
         return 5;
     CloseHandle(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -347,6 +378,116 @@ int hold_and_run(const wchar_t* file, const wchar_t* command_line)
     return result;
 }
 
+int run_restricted(const wchar_t* command_line)
+{
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &own))
+        return 6;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sid_size = sizeof sid;
+    SID_AND_ATTRIBUTES deny_only{};
+    deny_only.Sid = sid;
+    HANDLE restricted = nullptr;
+    const bool made = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sid_size)
+        && CreateRestrictedToken(own, 0, 1, &deny_only, 0, nullptr, 0, nullptr, &restricted);
+    CloseHandle(own);
+    if (!made)
+        return 6;
+    const int result = run_program(command_line, restricted);
+    CloseHandle(restricted);
+    return result;
+}
+
+int own_mutex_and_run(const wchar_t* name, const wchar_t* command_line)
+{
+    const HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
+    if (!mutex)
+        return 6;
+    const bool owned = GetLastError() != ERROR_ALREADY_EXISTS || WaitForSingleObject(mutex, 0) == WAIT_OBJECT_0;
+    const int result = owned ? run_program(command_line) : 6;
+    if (owned)
+        ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return result;
+}
+
+int count_and_run(const wchar_t* name, const wchar_t* command_line)
+{
+    const HANDLE semaphore = CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, name);
+    if (!semaphore)
+        return 6;
+    if (!ReleaseSemaphore(semaphore, 1, nullptr)) {
+        CloseHandle(semaphore);
+        return 6;
+    }
+    const int result = run_program(command_line);
+    WaitForSingleObject(semaphore, 0);
+    CloseHandle(semaphore);
+    return result;
+}
+
+int set_value(const std::wstring& key, const wchar_t* name, const std::wstring& text)
+{
+    HKEY root = nullptr;
+    if (key.rfind(L"HKLM\\", 0) == 0)
+        root = HKEY_LOCAL_MACHINE;
+    else if (key.rfind(L"HKCR\\", 0) == 0)
+        root = HKEY_CLASSES_ROOT;
+    else
+        return 2;
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(root, key.substr(5).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return 4;
+    const unique_key opened(raw);
+    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(opened.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes)
+            == ERROR_SUCCESS
+        ? 0
+        : 4;
+}
+
+BOOL CALLBACK first_language(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR out)
+{
+    *reinterpret_cast<WORD*>(out) = language;
+    return FALSE;
+}
+
+struct module_freer {
+    void operator()(HMODULE m) const noexcept { FreeLibrary(m); }
+};
+
+int damage_resource(const wchar_t* file, const wchar_t* type_text, const wchar_t* name_text)
+{
+    const auto type = MAKEINTRESOURCEW(std::wcstol(type_text, nullptr, 10));
+    const auto name = MAKEINTRESOURCEW(std::wcstol(name_text, nullptr, 10));
+    std::vector<BYTE> data;
+    WORD language = 0;
+    {
+        const std::unique_ptr<std::remove_pointer_t<HMODULE>, module_freer> module(
+            LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        if (!module)
+            return 6;
+        const HRSRC found = FindResourceW(module.get(), name, type);
+        const HGLOBAL loaded = found ? LoadResource(module.get(), found) : nullptr;
+        const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+        if (!bytes || SizeofResource(module.get(), found) < 2)
+            return 7;
+        data.assign(bytes, bytes + SizeofResource(module.get(), found));
+        // The resource's language, so that the update replaces it instead of
+        // adding a second copy beside it.
+        EnumResourceLanguagesW(module.get(), type, name, first_language, reinterpret_cast<LONG_PTR>(&language));
+    }
+    data[data.size() / 2] ^= 0xFF;
+    const HANDLE update = BeginUpdateResourceW(file, FALSE);
+    if (!update)
+        return 7;
+    if (!UpdateResourceW(update, type, name, language, data.data(), static_cast<DWORD>(data.size()))) {
+        EndUpdateResourceW(update, TRUE);
+        return 7;
+    }
+    return EndUpdateResourceW(update, FALSE) ? 0 : 7;
+}
+
 int print_folders(int count, wchar_t** csidls)
 {
     for (int i = 0; i < count; ++i) {
@@ -366,13 +507,18 @@ int main()
 {
     int argc = 0;
     std::unique_ptr<wchar_t*, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
-    if (!argv || argc < 3)
+    if (!argv || argc < 2)
         return 2;
     // Plain UTF-8 lines, without the run-time library's CR LF translation.
     _setmode(_fileno(stdout), _O_BINARY);
     const std::wstring command = argv.get()[1];
     int result = 2;
-    if (command == L"link")
+    if (command == L"codepage") {
+        print(L"acp=" + std::to_wstring(GetACP()));
+        result = 0;
+    } else if (argc < 3) {
+        result = 2;
+    } else if (command == L"link")
         result = read_links(argc - 2, argv.get() + 2);
     else if (command == L"registry")
         result = dump_registry(argc - 2, argv.get() + 2);
@@ -384,8 +530,18 @@ int main()
         result = watch_program(argv.get()[2]);
     else if (command == L"hold" && argc == 4)
         result = hold_and_run(argv.get()[2], argv.get()[3]);
+    else if (command == L"restricted" && argc == 3)
+        result = run_restricted(argv.get()[2]);
+    else if (command == L"mutex" && argc == 4)
+        result = own_mutex_and_run(argv.get()[2], argv.get()[3]);
+    else if (command == L"semaphore" && argc == 4)
+        result = count_and_run(argv.get()[2], argv.get()[3]);
     else if (command == L"folder")
         result = print_folders(argc - 2, argv.get() + 2);
+    else if (command == L"set" && argc == 5)
+        result = set_value(argv.get()[2], argv.get()[3], argv.get()[4]);
+    else if (command == L"damage" && argc == 5)
+        result = damage_resource(argv.get()[2], argv.get()[3], argv.get()[4]);
     std::fflush(stdout);
     return result;
 }

@@ -169,19 +169,81 @@ TEST_F(InstallationRun, UpdateSkipsSamplesAndPassesThePreviousVersion)
     EXPECT_TRUE(commandLines[0].ends_with(L" /Register /Background /update=0006000300060009")) << commandLines[0];
 }
 
-TEST_F(InstallationRun, AnExistingDataFileIsKeptRecordedAndNotLogged)
+// A data file already on the machine is never overwritten. Whether the new
+// uninstall log lists it depends on who made it: one an earlier installation
+// of the product wrote stays listed (its old entry carries over), one that was
+// there before the product is the user's and is not listed, so that the
+// uninstaller does not delete it.
+TEST_F(InstallationRun, AnExistingDataFileIsKeptAndListedOnlyWhenTheProductMadeIt)
+{
+    const std::wstring data = join(Folder(L"ProgramData"), L"Arvell & Divizere/Korvane/Materials.kmt");
+    struct Case {
+        const char* what;
+        UpdateState state;
+        bool listedInEarlierLog;
+        bool listedAfterwards;
+    } const cases[] = {
+        {"the user's file before a first installation", FreshInstall, false, false},
+        {"the user's file, a reinstallation whose earlier log lacks it", SameVersion, false, false},
+        {"the user's file, an update whose earlier log lacks it", Upgrade, false, false},
+        {"the product's file, a reinstallation", SameVersion, true, true},
+        {"the product's file, an update", Upgrade, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(std::filesystem::path(Folder(L"Korvaline 6")));
+        std::filesystem::create_directories(std::filesystem::path(data).parent_path());
+        std::ofstream(std::filesystem::path(data), std::ios::trunc) << "the user's own materials";
+
+        CInstallApp run{L"AvRunTest"};
+        run.m_strInstallFolder = app.m_strInstallFolder;
+        run.m_strStartMenuFolder = app.m_strStartMenuFolder;
+        run.m_bStartMenuShortcut = false;
+        run.m_bDesktopShortcut = false;
+        run.m_nUpdateState = c.state;
+        if (c.listedInEarlierLog) {
+            const std::wstring earlier = Folder(L"earlier.ulog");
+            {
+                UninstallLog log;
+                log.Load(std::wstring());
+                ASSERT_TRUE(log.RecordFile(data, 3, true));
+                log.Complete(true);
+                ASSERT_TRUE(log.Write(earlier, app.m_strInstallFolder, app.m_strStartMenuFolder));
+            }
+            run.m_uninstallLog.Load(earlier);
+            ASSERT_TRUE(run.m_uninstallLog.WasInstalled(data));
+        } else {
+            run.m_uninstallLog.Load(std::wstring());
+        }
+        RecordingPage runPage;
+
+        ASSERT_TRUE(run_installation(run, runPage));
+        EXPECT_EQ(ReadFile(data), "the user's own materials");
+        EXPECT_EQ(runPage.log.find(L"Materials.kmt"), std::wstring::npos) << runPage.log;
+
+        UninstallLog written;
+        written.Load(Installed(L"Uninstall.ulog"));
+        ASSERT_FALSE(written.previousEntries.empty());
+        bool listed = false;
+        for (const auto& e : written.previousEntries)
+            listed = listed || (e.kind == UninstallLogEntry::InstalledFile && e.path == data);
+        EXPECT_EQ(listed, c.listedAfterwards);
+    }
+}
+
+// The user's data file before a first installation that fails: the rollback
+// leaves it exactly as it was.
+TEST_F(InstallationRun, AFailedFirstInstallationLeavesTheUsersDataFileAsItWas)
 {
     const std::wstring data = join(Folder(L"ProgramData"), L"Arvell & Divizere/Korvane/Materials.kmt");
     std::filesystem::create_directories(std::filesystem::path(data).parent_path());
     std::ofstream(std::filesystem::path(data)) << "the user's own materials";
+    std::filesystem::create_directories(std::filesystem::path(Installed(L"Korvane.exe")) / "occupied");
+    const av::test::tree_snapshot before = av::test::snapshot_tree(scratch.path());
 
-    ASSERT_TRUE(run_installation(app, page));
+    EXPECT_FALSE(run_installation(app, page));
+    EXPECT_EQ(av::test::snapshot_tree(scratch.path()), before);
     EXPECT_EQ(ReadFile(data), "the user's own materials");
-    EXPECT_EQ(page.log.find(L"Materials.kmt"), std::wstring::npos);
-    bool recorded = false;
-    for (const auto& e : app.m_uninstallLog.entries)
-        recorded = recorded || (e.path == data && e.kind == UninstallLogEntry::InstalledFile && e.detail == 3 && e.succeeded);
-    EXPECT_TRUE(recorded);
 }
 
 TEST_F(InstallationRun, AFileThatCannotBeWrittenRollsEverythingBack)
