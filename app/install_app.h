@@ -12,6 +12,7 @@
 #include "app/framework.h"
 #include "app/single_instance.h"
 #include "install/unattended.h"
+#include "platform/machine.h"
 #include "uninstall/uninstall_log.h"
 #include "wizard/wizard_app.h"
 
@@ -46,8 +47,10 @@ enum UpdateState {
 class CInstallApp : public CWinApp, public wizard::WizardApp {
 public:
     // Creates the single-instance mutex of `applicationId` (not owned) and
-    // puts the installer's icon in the icon hook.
-    explicit CInstallApp(const std::wstring& applicationId);
+    // puts the installer's icon in the icon hook. Everything the start-up and
+    // the installation touch is on `machine`, which must outlive the object.
+    explicit CInstallApp(const std::wstring& applicationId,
+                         const av::platform::machine& machine = av::platform::system_machine());
     ~CInstallApp() override;
 
     // The start-up: checks, language, defaults, then the wizard. Always false.
@@ -64,9 +67,10 @@ public:
     // if it names an existing object; empty otherwise. Read once.
     std::wstring GetInstalledProgramPath();
     // Fills m_strTempFolder with "<temporary path>\arvell_{<random uuid>}"
-    // (not created). On failure `error` is "%08x (GetTempPath)" with the
-    // system error and m_strTempFolder is unchanged.
-    bool MakeTempFolderPath(std::wstring& error);
+    // (not created), the temporary path being that of `folders`. On failure
+    // `error` is "%08x (GetTempPath)" with the system error and
+    // m_strTempFolder is unchanged.
+    bool MakeTempFolderPath(av::platform::known_folders& folders, std::wstring& error);
     // m_nUpdateState; the previous version into `previousVersion` (if given)
     // for NewerInstalled and Upgrade.
     int GetUpdateState(std::wstring* previousVersion = nullptr) const;
@@ -107,6 +111,9 @@ public:
     // The switches of the command line (unattended installation).
     InstallerOptions m_options;
 
+    // The machine this installer works on.
+    const av::platform::machine& m_machine;
+
     // --- Installation state, in declaration order ---
     int m_nUpdateState = FreshInstall;
     std::wstring m_strPreviousVersion;
@@ -117,7 +124,7 @@ public:
     bool m_bStartMenuShortcut = false;
     bool m_bDesktopShortcut = false;
     bool m_bAdvancedMode = false;
-    UninstallLog m_uninstallLog;
+    UninstallLog m_uninstallLog{m_machine};
     bool m_bInstallationDone = false;
     std::uint64_t m_nPreviousVersion = 0;
 

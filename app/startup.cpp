@@ -5,7 +5,6 @@
 
 #include "app/install_app.h"
 #include "app/process_init.h"
-#include "app/system.h"
 #include "app/ui_adapter.h"
 #include "app/wizard_frame.h"
 #include "install/installation_run.h"
@@ -13,7 +12,6 @@
 #include "lang/languages.h"
 #include "platform/registry.h"
 #include "support/error.h"
-#include "uninstall/security.h"
 #include "wizard/install_display.h"
 #include "wizard/win_path.h"
 
@@ -26,8 +24,8 @@ constexpr int kEnglish = 1;
 
 }  // namespace
 
-CInstallApp::CInstallApp(const std::wstring& applicationId)
-    : m_installerMutex(InstallerMutexName(applicationId)) {
+CInstallApp::CInstallApp(const std::wstring& applicationId, const av::platform::machine& machine)
+    : m_machine(machine), m_installerMutex(InstallerMutexName(applicationId)) {
     if (ApplicationIcon() != nullptr) av::ui_hooks::instance().icon = [] { return ApplicationIcon(); };
 }
 
@@ -62,7 +60,7 @@ bool CInstallApp::InitInstance() {
     if (m_options.language) SetLanguage(*m_options.language);
     SetAppName(GetApplicationTitle(true));
     // 6. Administrator rights.
-    if (!IsAdministrator()) {
+    if (!m_machine.rights.is_administrator()) {
         if (silent) return EndUnattended(kExitNotAdministrator, LoadLocalizedString(kNotAdministratorMessage));
         AfxMessageBox(static_cast<unsigned>(LocalizedStringId(kNotAdministratorMessage)), kMbOk | kMbIconWarning);
         return false;
@@ -85,7 +83,7 @@ bool CInstallApp::InitInstance() {
     m_bStartMenuShortcut = !m_options.noIcons;
     m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    wizard::SetInstallationRun([this](wizard::InstallDisplay& page) { return run_installation(*this, page); });
+    wizard::SetInstallationRun([this](wizard::InstallDisplay& page) { return run_installation(*this, page, m_machine); });
     // 12. The wizard, or the run without it.
     if (silent) return RunUnattended();
     RunWizardFrame(*this);
@@ -106,7 +104,7 @@ bool CInstallApp::RunUnattended() {
     if (m_nUpdateState == NewerInstalled)
         return EndUnattended(kExitNewerInstalled, FormatMessageString(LoadLocalizedString(1103), {m_strPreviousVersion}));
     LogFileDisplay log(m_options.logFile.value_or(std::wstring()));
-    const bool installed = run_installation(*this, log);
+    const bool installed = run_installation(*this, log, m_machine);
     m_bInstallationDone = installed;
     m_nExitCode = installed ? kExitSuccess : kExitFailed;
     log.WriteLine(log.Status());
@@ -118,7 +116,7 @@ bool CInstallApp::RunUnattended() {
 void CInstallApp::ChooseStartLanguage() {
     SetLanguage(LanguageFromUserLocale(kSupportedLanguageMask));
     // The language the last run recorded, if it is one the product offers.
-    auto machine = av::platform::system_registry().local_machine();
+    auto machine = m_machine.registry.local_machine();
     std::unique_ptr<av::platform::registry_key> key;
     av::platform::registry_value value;
     std::uint32_t language = 0;
@@ -140,15 +138,19 @@ bool CInstallApp::WaitUntilProductClosed() {
 }
 
 void CInstallApp::FillDefaultFolders() {
+    // A folder the machine cannot name leaves its default empty (the Folder
+    // page then shows it empty): a path joined to nothing would be relative.
+    auto& folders = m_machine.folders;
     if (m_strInstallFolder.empty()) {
         std::wstring programFiles;
-        app_system::KnownFolder(app_system::kCsidlProgramFiles, programFiles);  // result ignored
-        m_strInstallFolder = wizard::PathJoin(wizard::PathJoin(programFiles, kMakerName), GetProductFolderName());
+        if (!folders.folder(av::platform::csidl::program_files, programFiles))
+            m_strInstallFolder =
+                wizard::PathJoin(wizard::PathJoin(programFiles, kMakerName), GetProductFolderName());
     }
     if (m_strStartMenuFolder.empty()) {
         std::wstring programs;
-        if (!app_system::KnownFolder(app_system::kCsidlCommonPrograms, programs))
-            app_system::KnownFolder(app_system::kCsidlPrograms, programs);
-        m_strStartMenuFolder = wizard::PathJoin(wizard::PathJoin(programs, kMakerName), GetProductFolderName());
+        if (!folders.folder(av::platform::csidl::common_programs, programs) ||
+            !folders.folder(av::platform::csidl::programs, programs))
+            m_strStartMenuFolder = wizard::PathJoin(wizard::PathJoin(programs, kMakerName), GetProductFolderName());
     }
 }

@@ -21,7 +21,6 @@
 namespace {
 
 using av::notification;
-using av::platform::system_file_system;
 
 constexpr std::uint32_t kErrorCannotMake = 82;  // ERROR_CANNOT_MAKE
 
@@ -41,48 +40,60 @@ std::wstring WithLineEnd(const std::wstring& text)
     return text + L"\r\n";
 }
 
-bool Exists(const std::wstring& path)
+bool Exists(av::platform::file_system& files, const std::wstring& path)
 {
     std::uint32_t attributes = 0;
-    return !system_file_system().get_attributes(path, attributes);
+    return !files.get_attributes(path, attributes);
 }
 
 // Adds the read-only attribute, keeping the others; a file whose attributes
 // cannot be read is left alone.
-void MakeReadOnly(const std::wstring& path)
+void MakeReadOnly(av::platform::file_system& files, const std::wstring& path)
 {
     if (path.empty())
         return;
-    auto& fs = system_file_system();
     std::uint32_t attributes = 0;
-    if (fs.get_attributes(path, attributes))
+    if (files.get_attributes(path, attributes))
         return;
     attributes &= ~av::platform::attr_normal;
-    fs.set_attributes(path, attributes | av::platform::attr_readonly);
+    files.set_attributes(path, attributes | av::platform::attr_readonly);
 }
-
 
 }  // namespace
 
-TemporaryFiles::TemporaryFiles(std::wstring folder)
-    : m_folder(std::move(folder))
+TemporaryFiles::TemporaryFiles(av::platform::file_system& files, std::wstring folder)
+    : m_fs(files)
+    , m_folder(std::move(folder))
 {
 }
 
 TemporaryFiles::~TemporaryFiles()
 {
-    auto& fs = system_file_system();
     for (const auto& file : m_files) {
-        fs.set_attributes(file, av::platform::attr_normal);
-        fs.delete_file(file);
+        m_fs.set_attributes(file.path, av::platform::attr_normal);
+        m_fs.delete_file(file.path);
+        // The file that was there before comes back, attributes and all; if
+        // it cannot, it stays under its backup name.
+        if (!file.backup.empty())
+            m_fs.move_file(file.backup, file.path);
     }
     if (!m_folder.empty())
-        fs.remove_folder(m_folder);  // stays when something else is in it
+        m_fs.remove_folder(m_folder);  // stays when something else is in it
 }
 
-InstallationPageHandlers::InstallationPageHandlers(CInstallApp& app, wizard::InstallDisplay& page,
-                                                   std::istream& payload, TemporaryFiles& temporaryFiles)
+std::vector<std::wstring> TemporaryFiles::Files() const
+{
+    std::vector<std::wstring> paths;
+    for (const auto& file : m_files)
+        paths.push_back(file.path);
+    return paths;
+}
+
+InstallationPageHandlers::InstallationPageHandlers(CInstallApp& app, const av::platform::machine& machine,
+                                                   wizard::InstallDisplay& page, std::istream& payload,
+                                                   TemporaryFiles& temporaryFiles)
     : m_app(app)
+    , m_machine(machine)
     , m_page(page)
     , m_payload(payload)
     , m_temporaryFiles(temporaryFiles)
@@ -149,13 +160,13 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
     case entry_kind::data_file:
         // Shared data is the users' own once it exists: never overwritten.
         if (m_app.m_nUpdateState != FreshInstall && m_app.m_uninstallLog.WasInstalled(destination)) {
-            GrantUsersAccess(destination, kDataFileAccess, 0);
+            m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
-        if (Exists(destination)) {
+        if (Exists(m_machine.files, destination)) {
             m_app.m_uninstallLog.RecordFile(destination, entry.kind, true);
             m_app.m_uninstallLog.Complete(true);
-            GrantUsersAccess(destination, kDataFileAccess, 0);
+            m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
         Install(entry.kind, destination, true);
@@ -164,9 +175,20 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         if (m_app.m_nUpdateState == Upgrade)
             return notification::result::skip;
         break;
-    case entry_kind::temporary_file:
-        m_temporaryFiles.Add(destination);
+    case entry_kind::temporary_file: {
+        // A file already there is moved aside first and comes back when the
+        // run ends; without that backup it is not overwritten at all.
+        std::wstring backup;
+        if (Exists(m_machine.files, destination)) {
+            backup = m_app.m_uninstallLog.MakeBackup(&destination, false);
+            if (backup.empty()) {
+                Install(entry.kind, destination, false);
+                throw std::system_error(std::error_code(kErrorCannotMake, std::system_category()));
+            }
+        }
+        m_temporaryFiles.Add(destination, backup);
         break;
+    }
     default:
         break;
     }
@@ -178,7 +200,7 @@ notification::result InstallationPageHandlers::FileDone(const av::payload_entry&
 {
     const std::wstring destination = av::path_to_wide(entry.destination);
     if (entry.kind == static_cast<std::uint32_t>(av::entry_kind::data_file))
-        GrantUsersAccess(destination, kDataFileAccess, 0);
+        m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
     if (entry.kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
         m_app.m_uninstallLog.Complete(true);
     m_page.AppendLogLine(WithLineEnd(Message(11)), false);
@@ -207,7 +229,14 @@ std::wstring RegistrationCommandLine(const std::wstring& mainProgramPath, std::u
     return command;
 }
 
-bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
+bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::platform::machine& machine)
+{
+    av::imemstream payload = av::open_payload();
+    return run_installation(app, page, machine, payload);
+}
+
+bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::platform::machine& machine,
+                      std::istream& payload)
 {
     // 1-2. A new section of the log.
     page.MainProgramPath().clear();
@@ -218,7 +247,7 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
 
     // 3. The run's temporary folder (not created yet).
     std::wstring error;
-    if (!app.MakeTempFolderPath(error)) {
+    if (!app.MakeTempFolderPath(machine.folders, error)) {
         const std::wstring status = Message(121, error);
         page.SetStatus(status);
         page.AppendLogLine(WithLineEnd(status), false);
@@ -227,15 +256,14 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
 
     // 4.
     const std::wstring sampleFolder = Message(18, app.GetProductLabel(true));
-    TemporaryFiles temporaryFiles(app.m_strTempFolder);
+    TemporaryFiles temporaryFiles(machine.files, app.m_strTempFolder);
     app.m_uninstallLog.SetProduct(app.GetProductLabel(false), ProductCatalogue(kProductCode));
     page.SetProgress(0, 1);
     page.ShowProgress(true);
 
     // 5-6. Every payload file, written and verified.
-    av::imemstream payload = av::open_payload();
-    InstallationPageHandlers handlers(app, page, payload, temporaryFiles);
-    if (!av::extract_payload(payload, app.m_strInstallFolder, sampleFolder, app.m_strTempFolder,
+    InstallationPageHandlers handlers(app, machine, page, payload, temporaryFiles);
+    if (!av::extract_payload(payload, machine, app.m_strInstallFolder, sampleFolder, app.m_strTempFolder,
                              [&handlers](const av::notification& n) { return handlers(n); })) {
         app.m_uninstallLog.RollBack();
         return false;
@@ -244,8 +272,8 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
     const std::wstring uninstaller = page.UninstallerPath();
 
     // 7.
-    MakeReadOnly(mainProgram);
-    MakeReadOnly(uninstaller);
+    MakeReadOnly(machine.files, mainProgram);
+    MakeReadOnly(machine.files, uninstaller);
 
     // 8. Shortcuts.
     if (app.m_bStartMenuShortcut || app.m_bDesktopShortcut) {
@@ -259,14 +287,14 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
         request.uninstallerPath = uninstaller;
         request.programName = app.GetProductLabel(false);
         request.uninstallName = Message(13, app.GetProductLabel(true));
-        const bool made = create_shortcuts(app.m_uninstallLog, request);
+        const bool made = create_shortcuts(machine, app.m_uninstallLog, request);
         page.AppendLogLine(WithLineEnd(Message(made ? 11 : 12)), false);
     }
 
     // 9. The program list's entry.
     page.SetStatus(Message(118));
     page.AppendLogLine(Message(118), false);
-    auto& registry = av::platform::system_registry();
+    auto& registry = machine.registry;
     UninstallRegistration values;
     values.productKey = ProductCatalogue(kProductCode);
     values.displayName = app.GetProductLabel(false);
@@ -289,14 +317,15 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page)
     // meanwhile, as the product may look for it.
     app.m_uninstallLog.RecordProductRegistration();
     app.m_installerMutex.Release();
-    const ProcessOutcome run = start_registration_process(
-        RegistrationCommandLine(mainProgram, app.m_nPreviousVersion), wizard::PathParent(mainProgram));
+    std::uint32_t exitCode = 0;
+    const bool started = !machine.processes.run_and_wait(
+        RegistrationCommandLine(mainProgram, app.m_nPreviousVersion), wizard::PathParent(mainProgram), exitCode);
     app.m_installerMutex.TryLock();
     constexpr std::uint32_t kRegistered = 0xFFFFFFF6u;  // exit code -10
-    const bool productRegistered = run.started && run.exitCode == kRegistered;
+    const bool productRegistered = started && exitCode == kRegistered;
     app.m_uninstallLog.Complete(productRegistered);
     if (productRegistered)
-        announce_association_change();
+        machine.shell.announce_association_change();
     page.AppendLogLine(WithLineEnd(Message(registered && productRegistered ? 11 : 12)), false);
 
     // 12. The record the uninstaller reads.

@@ -31,9 +31,10 @@ bool validate_payload(std::istream& stream);
 // error code and the path of the file concerned (false). Never throws for
 // payload, file or folder failures; an exception raised by a handler of
 // `started`, `finished` or `failed` becomes the failure (or, from `failed`
-// itself, propagates).
-bool extract_payload(std::istream& stream, const std::wstring& install_folder, const std::wstring& sample_folder,
-                     const std::wstring& temporary_folder, const notification_callback& on_notification,
-                     const extraction_hooks& hooks = {});
+// itself, propagates). Files, folders, known folders and grants are those of
+// `machine`.
+bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
+                     const std::wstring& sample_folder, const std::wstring& temporary_folder,
+                     const notification_callback& on_notification, const extraction_hooks& hooks = {});
 
 }  // namespace av

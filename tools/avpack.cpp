@@ -3,6 +3,8 @@
 // `extract` writes to).
 #include "payload/archive_builder.h"
 #include "payload/folders.h"
+#include "platform/machine.h"
+#include "platform/memory_registry.h"
 #include "payload/payload.h"
 #include "support/error.h"
 
@@ -180,7 +182,11 @@ int extract(const fs::path& path, const fs::path& root_arg)
 {
     fs::create_directories(root_arg);
     const fs::path root = fs::canonical(root_arg);
-    av::set_native_folder_root(av::path_to_wide(root));
+    // A machine whose known folders lie below the root; the rest is this one's.
+    av::platform::rooted_known_folders folders(av::path_to_wide(root), av::path_to_wide(root / "Temp"));
+    av::platform::memory_registry registry;
+    const av::platform::machine& host = av::platform::system_machine();
+    const av::platform::machine machine{host.files, registry, folders, host.processes, host.shell, host.rights};
     archive_file archive(path);
     std::istream& stream = archive.in;
 
@@ -208,7 +214,7 @@ int extract(const fs::path& path, const fs::path& root_arg)
         }
         return R::proceed;
     };
-    const bool ok = av::extract_payload(stream, av::path_to_wide(root / "Install"), L"Examples",
+    const bool ok = av::extract_payload(stream, machine, av::path_to_wide(root / "Install"), L"Examples",
                                         av::path_to_wide(root / "Temp"), on_notification);
     if (!ok) {
         std::cout << "error: " << wide_to_utf8(av::error_code_text(failure)) << "\n";
