@@ -313,13 +313,6 @@ void faulty_file_system::notify_folder_created(const std::wstring& path)
     inner_.notify_folder_created(path);
 }
 
-std::error_code faulty_file_system::temp_folder(std::wstring& path)
-{
-    if (const std::error_code ec = plan_.check(operation::temp_folder, {}))
-        return ec;
-    return inner_.temp_folder(path);
-}
-
 std::error_code faulty_file_system::temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                                    std::wstring& path)
 {

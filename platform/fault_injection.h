@@ -124,7 +124,6 @@ public:
     std::error_code create_folder(const std::wstring& path) override;
     std::error_code remove_folder(const std::wstring& path) override;
     void notify_folder_created(const std::wstring& path) override;
-    std::error_code temp_folder(std::wstring& path) override;
     std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                    std::wstring& path) override;
     std::error_code create_file(const std::wstring& path, std::unique_ptr<output_file>& file) override;

@@ -1,6 +1,7 @@
-// The file-system half of the platform seam: files, folders, attributes, the
-// temporary folder and temporary file names, whole-file reading and writing,
-// and the shell's notice that a folder was created.
+// The file-system half of the platform seam: files, folders, attributes,
+// temporary file names, whole-file reading and writing, and the shell's notice
+// that a folder was created. (The temporary folder itself is a known folder:
+// platform/known_folders.h.)
 //
 // The contract is one abstract class, `file_system`, in the installer's own
 // vocabulary. `system_file_system()` is the machine's: on Windows the kernel
@@ -91,8 +92,6 @@ public:
     // SHCNF_PATHW). Nothing on Linux. Cannot fail.
     virtual void notify_folder_created(const std::wstring& path) = 0;
 
-    // The user's temporary folder, ending with a separator (GetTempPathW).
-    virtual std::error_code temp_folder(std::wstring& path) = 0;
     // A new, unique, empty file in `folder` whose name starts with `prefix`
     // (GetTempFileNameW with unique number 0: the file is created).
     virtual std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,

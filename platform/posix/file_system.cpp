@@ -10,7 +10,6 @@
 #include "platform/win_error.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <fcntl.h>
@@ -51,11 +50,6 @@ std::error_code from_errno(int error, int not_found = win_error::file_not_found)
 std::string to_native(const std::wstring& path)
 {
     return av::details::utf8_from_wide(path);
-}
-
-std::wstring from_native(const std::string& text)
-{
-    return av::details::wide_from_utf8(text);
 }
 
 std::error_code check_absolute_pair(const std::wstring& from, const std::wstring& to)
@@ -282,17 +276,6 @@ public:
     }
 
     void notify_folder_created(const std::wstring&) override {}
-
-    std::error_code temp_folder(std::wstring& path) override
-    {
-        // A relative TMPDIR would name a folder below wherever the process runs.
-        const char* dir = std::getenv("TMPDIR");
-        std::string folder = dir && *dir == '/' ? dir : "/tmp";
-        if (folder.back() != '/')
-            folder.push_back('/');
-        path = from_native(folder);
-        return {};
-    }
 
     std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                    std::wstring& path) override

@@ -157,18 +157,6 @@ public:
         ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, path.c_str(), nullptr);
     }
 
-    std::error_code temp_folder(std::wstring& path) override
-    {
-        wchar_t buffer[MAX_PATH + 1] = {};
-        const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-        if (length == 0)
-            return last_error();
-        if (length > MAX_PATH)
-            return win_error::make(win_error::filename_too_long);
-        path.assign(buffer, length);
-        return {};
-    }
-
     std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                    std::wstring& path) override
     {
