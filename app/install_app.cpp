@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/win_error.h"
-#include "wizard/win_path.h"
+#include "support/win_path.h"
 
 namespace {
 
@@ -27,26 +27,6 @@ std::wstring Hex8(std::uint32_t value) {
 }
 
 }  // namespace
-
-std::wstring ProductCatalogue(int productCode) {
-    switch (productCode) {
-        case 518: return L"Korvane 6";
-        default: throw std::logic_error("logic error");
-    }
-}
-
-void LocalizeProductName(std::wstring& text) {
-    const std::wstring from = kProductNameFrench;
-    const std::wstring to = kProductNameOther;
-    std::wstring result;
-    std::size_t start = 0;
-    for (std::size_t found; (found = text.find(from, start)) != std::wstring::npos; start = found + from.size()) {
-        result.append(text, start, found - start);
-        result += to;
-    }
-    result.append(text, start, std::wstring::npos);
-    text = std::move(result);
-}
 
 CInstallApp* GetInstallApp() { return dynamic_cast<CInstallApp*>(AfxGetApp()); }
 
@@ -105,7 +85,7 @@ bool CInstallApp::MakeTempFolderPath(av::platform::known_folders& folders, std::
     // A version-4 UUID from the system's cryptographic generator.
     boost::uuids::random_generator generator;
     const std::string uuid = boost::uuids::to_string(generator());
-    m_strTempFolder = wizard::PathJoin(path, L"arvell_{" + std::wstring(uuid.begin(), uuid.end()) + L"}");
+    m_strTempFolder = winpath::PathJoin(path, L"arvell_{" + std::wstring(uuid.begin(), uuid.end()) + L"}");
     return true;
 }
 

@@ -1,54 +1,30 @@
-// The application object of the installer: the identity of the one product
-// it installs (compiled-in constants), every decision of one run (language,
-// update situation, folders, shortcut options, mode, outcome), the uninstall
-// recorder and the installer's single-instance mutex. Pages and the
-// installation run exchange data only through it.
+// The application object of the installer: every decision of one run
+// (language, update situation, folders, shortcut options, mode, outcome),
+// the uninstall recorder and the installer's single-instance mutex, for the
+// product named in support/product.h. Pages and the installation run
+// exchange data only through it, each through the interface its own layer
+// owns (wizard::WizardApp, InstallationState).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "app/framework.h"
 #include "app/single_instance.h"
+#include "framework/application.h"
+#include "install/installation_state.h"
 #include "install/unattended.h"
 #include "platform/machine.h"
+#include "support/product.h"
 #include "uninstall/uninstall_log.h"
 #include "wizard/wizard_app.h"
 
-// The product this installer installs.
-inline constexpr int kProductCode = 518;
-inline constexpr wchar_t kVersionLabel[] = L"6.03g";
-// 6.3.7.1 in version-resource layout: (MS pair 6, 3) << 32 | (LS pair 7, 1).
-inline constexpr std::uint64_t kProductVersion = 0x0006000300070001ull;
-inline constexpr wchar_t kProductNameFrench[] = L"Korvane";
-inline constexpr wchar_t kProductNameOther[] = L"Korvaline";
-inline constexpr wchar_t kMakerName[] = L"Arvell & Divizere";
-// The uninstall keys, below HKEY_LOCAL_MACHINE.
-inline constexpr wchar_t kUninstallRootKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-// The language the last run recorded, a REG_DWORD of the product's uninstall key.
-inline constexpr wchar_t kLanguageValue[] = L"AvLanguage";
-
-// The product key of a product code ("Korvane 6" for 518); raises
-// std::logic_error("logic error") for a code without a row.
-std::wstring ProductCatalogue(int productCode);
-
-// The product key with "Korvane" replaced by "Korvaline" everywhere (exact
-// case); applied for every language but French.
-void LocalizeProductName(std::wstring& text);
-
-enum UpdateState {
-    NewerInstalled = -1,
-    FreshInstall = 0,
-    SameVersion = 1,
-    Upgrade = 2,
-};
-
-class CInstallApp : public CWinApp, public wizard::WizardApp {
+class CInstallApp : public CWinApp, public wizard::WizardApp, public InstallationState {
 public:
     // Creates the single-instance mutex of `applicationId` (not owned) and
-    // puts the installer's icon in the icon hook. Everything the start-up and
-    // the installation touch is on `machine`, which must outlive the object.
+    // puts the installer's icon in the icon hook.
+    // Everything the start-up and the installation touch is on `machine`,
+    // which must outlive the object.
     explicit CInstallApp(const std::wstring& applicationId,
                          const av::platform::machine& machine = av::platform::system_machine());
     ~CInstallApp() override;
@@ -67,9 +43,8 @@ public:
     // if it names an existing object; empty otherwise. Read once.
     std::wstring GetInstalledProgramPath();
     // Fills m_strTempFolder with "<temporary path>\arvell_{<random uuid>}"
-    // (not created), the temporary path being that of `folders`. On failure
-    // `error` is "%08x (GetTempPath)" with the system error and
-    // m_strTempFolder is unchanged.
+    // (not created), the temporary path being that of `folders`. On failure `error` is "%08x (GetTempPath)" with the
+    // system error and m_strTempFolder is unchanged.
     bool MakeTempFolderPath(av::platform::known_folders& folders, std::wstring& error);
     // m_nUpdateState; the previous version into `previousVersion` (if given)
     // for NewerInstalled and Upgrade.
@@ -104,6 +79,17 @@ public:
     bool DesktopShortcut() const override { return m_bDesktopShortcut; }
     void SetDesktopShortcut(bool create) override { m_bDesktopShortcut = create; }
     void LanguageSelected(int index) override { OnLanguageSelected(index); }
+
+    // --- What the installation run reads and writes (InstallationState;
+    // the members it shares with the wizard's view are above) ---
+    std::uint64_t PreviousVersionNumber() const override { return m_nPreviousVersion; }
+    bool MakeTemporaryFolder(av::platform::known_folders& folders, std::wstring& error) override {
+        return MakeTempFolderPath(folders, error);
+    }
+    std::wstring TemporaryFolder() const override { return m_strTempFolder; }
+    UninstallLog& Recorder() override { return m_uninstallLog; }
+    void ReleaseInstallerLock() override { m_installerMutex.Release(); }
+    void RetakeInstallerLock() override { m_installerMutex.TryLock(); }
 
     // The product's uninstall key below HKEY_LOCAL_MACHINE.
     std::wstring UninstallKeyPath() const;

@@ -4,7 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "support/version_info.h"
-#include "wizard/win_path.h"
+#include "support/win_path.h"
 
 #include <memory>
 
@@ -16,7 +16,7 @@ std::wstring ExistingLogIn(av::platform::file_system& files, const std::wstring&
 {
     if (folder.empty())
         return {};
-    const std::wstring candidate = wizard::PathJoin(folder, kLogName);
+    const std::wstring candidate = winpath::PathJoin(folder, kLogName);
     std::uint32_t attributes = 0;
     if (files.get_attributes(candidate, attributes))
         return {};
@@ -43,7 +43,7 @@ std::wstring CInstallApp::FindUninstallLog()
         if (!av::platform::open_key(m_machine.registry, UninstallKeyPath(),
                                     av::platform::key_access::maximum_allowed, key)
             && !key->query_value(L"UninstallString", value) && av::platform::value_as_string(value, uninstaller)) {
-            if (std::wstring log = ExistingLogIn(m_machine.files, wizard::PathParent(uninstaller)); !log.empty())
+            if (std::wstring log = ExistingLogIn(m_machine.files, winpath::PathParent(uninstaller)); !log.empty())
                 return log;
         }
     }
@@ -51,7 +51,7 @@ std::wstring CInstallApp::FindUninstallLog()
     if (std::wstring log = ExistingLogIn(m_machine.files, ExecutableFolder()); !log.empty())
         return log;
     // 3. Next to the installed main program.
-    return ExistingLogIn(m_machine.files, wizard::PathParent(GetInstalledProgramPath()));
+    return ExistingLogIn(m_machine.files, winpath::PathParent(GetInstalledProgramPath()));
 }
 
 void CInstallApp::DetectInstalledVersion()

@@ -5,10 +5,10 @@
 #include <locale>
 #include <mutex>
 
-#include "app/framework.h"
 #include "app/single_instance.h"
 #include "app/system.h"
 #include "app/ui_adapter.h"
+#include "framework/application.h"
 #include "lang/locale.h"
 #include "support/error.h"
 #include "support/version_info.h"

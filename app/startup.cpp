@@ -12,8 +12,8 @@
 #include "lang/languages.h"
 #include "platform/registry.h"
 #include "support/error.h"
+#include "support/win_path.h"
 #include "wizard/install_display.h"
-#include "wizard/win_path.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ bool CInstallApp::InitInstance() {
     m_bStartMenuShortcut = !m_options.noIcons;
     m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    wizard::SetInstallationRun([this](wizard::InstallDisplay& page) { return run_installation(*this, page, m_machine); });
+    wizard::SetInstallationRun([this](InstallDisplay& page) { return run_installation(*this, page, m_machine); });
     // 12. The wizard, or the run without it.
     if (silent) return RunUnattended();
     RunWizardFrame(*this);
@@ -145,12 +145,13 @@ void CInstallApp::FillDefaultFolders() {
         std::wstring programFiles;
         if (!folders.folder(av::platform::csidl::program_files, programFiles))
             m_strInstallFolder =
-                wizard::PathJoin(wizard::PathJoin(programFiles, kMakerName), GetProductFolderName());
+                winpath::PathJoin(winpath::PathJoin(programFiles, kMakerName), GetProductFolderName());
     }
     if (m_strStartMenuFolder.empty()) {
         std::wstring programs;
         if (!folders.folder(av::platform::csidl::common_programs, programs) ||
             !folders.folder(av::platform::csidl::programs, programs))
-            m_strStartMenuFolder = wizard::PathJoin(wizard::PathJoin(programs, kMakerName), GetProductFolderName());
+            m_strStartMenuFolder =
+                winpath::PathJoin(winpath::PathJoin(programs, kMakerName), GetProductFolderName());
     }
 }

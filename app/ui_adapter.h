@@ -10,9 +10,6 @@
 // Installs the title, icon and owner hooks.
 void InstallInterfaceHooks();
 
-// Hands the application name to the window framework, whose boxes and
-// windows show it (nothing in the Linux build).
-void PublishAppName(const std::wstring& name);
 
 // Icon resource 128 of the executable at its stored size, loaded once; null
 // when the executable has none.

@@ -1,18 +1,19 @@
 #include "install/installation_run.h"
 
-#include "app/framework.h"
-#include "app/install_app.h"
+#include "framework/application.h"
+#include "install/install_display.h"
+#include "install/installation_state.h"
 #include "install/process.h"
 #include "install/registration.h"
 #include "install/shortcuts.h"
 #include "lang/languages.h"
 #include "payload/payload.h"
 #include "platform/file_system.h"
-#include "platform/registry.h"
+#include "platform/security.h"
 #include "support/error.h"
-#include "uninstall/security.h"
-#include "wizard/install_display.h"
-#include "wizard/win_path.h"
+#include "support/product.h"
+#include "support/win_path.h"
+#include "uninstall/uninstall_log.h"
 
 #include <boost/format.hpp>
 
@@ -89,10 +90,10 @@ std::vector<std::wstring> TemporaryFiles::Files() const
     return paths;
 }
 
-InstallationPageHandlers::InstallationPageHandlers(CInstallApp& app, const av::platform::machine& machine,
-                                                   wizard::InstallDisplay& page, std::istream& payload,
+InstallationPageHandlers::InstallationPageHandlers(InstallationState& state, const av::platform::machine& machine,
+                                                   InstallDisplay& page, std::istream& payload,
                                                    TemporaryFiles& temporaryFiles)
-    : m_app(app)
+    : m_state(state)
     , m_machine(machine)
     , m_page(page)
     , m_payload(payload)
@@ -133,15 +134,15 @@ notification::result InstallationPageHandlers::Started()
 
 void InstallationPageHandlers::Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup)
 {
-    const std::wstring text = Message(115, wizard::QuoteSpaces(destination));
+    const std::wstring text = Message(115, winpath::QuoteSpaces(destination));
     const bool recorded = kind == static_cast<std::uint32_t>(av::entry_kind::temporary_file)
-        || m_app.m_uninstallLog.RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
+        || m_state.Recorder().RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
     m_page.SetStatusPath(text);
     m_page.AppendLogLine(text, false);
     // A file already there that could not be backed up is never overwritten:
     // the run fails instead, and the rollback leaves that file as it was.
     if (!recorded) {
-        const std::error_code why = m_app.m_uninstallLog.lastBackupError;
+        const std::error_code why = m_state.Recorder().lastBackupError;
         throw std::system_error(why ? why : std::error_code(kErrorCannotMake, std::system_category()));
     }
 }
@@ -159,20 +160,20 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         break;
     case entry_kind::data_file:
         // Shared data is the users' own once it exists: never overwritten.
-        if (m_app.m_nUpdateState != FreshInstall && m_app.m_uninstallLog.WasInstalled(destination)) {
+        if (m_state.UpdateState() != FreshInstall && m_state.Recorder().WasInstalled(destination)) {
             m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
         if (Exists(m_machine.files, destination)) {
-            m_app.m_uninstallLog.RecordFile(destination, entry.kind, true);
-            m_app.m_uninstallLog.Complete(true);
+            m_state.Recorder().RecordFile(destination, entry.kind, true);
+            m_state.Recorder().Complete(true);
             m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
         Install(entry.kind, destination, true);
         return notification::result::proceed;
     case entry_kind::sample:
-        if (m_app.m_nUpdateState == Upgrade)
+        if (m_state.UpdateState() == Upgrade)
             return notification::result::skip;
         break;
     case entry_kind::temporary_file: {
@@ -180,7 +181,7 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         // run ends; without that backup it is not overwritten at all.
         std::wstring backup;
         if (Exists(m_machine.files, destination)) {
-            backup = m_app.m_uninstallLog.MakeBackup(&destination, false);
+            backup = m_state.Recorder().MakeBackup(&destination, false);
             if (backup.empty()) {
                 Install(entry.kind, destination, false);
                 throw std::system_error(std::error_code(kErrorCannotMake, std::system_category()));
@@ -202,7 +203,7 @@ notification::result InstallationPageHandlers::FileDone(const av::payload_entry&
     if (entry.kind == static_cast<std::uint32_t>(av::entry_kind::data_file))
         m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
     if (entry.kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
-        m_app.m_uninstallLog.Complete(true);
+        m_state.Recorder().Complete(true);
     m_page.AppendLogLine(WithLineEnd(Message(11)), false);
     return notification::result::proceed;
 }
@@ -215,7 +216,7 @@ notification::result InstallationPageHandlers::Progress(std::uint64_t position, 
 
 notification::result InstallationPageHandlers::Failed(const std::error_code& code)
 {
-    m_app.m_uninstallLog.Complete(false);
+    m_state.Recorder().Complete(false);
     m_page.AppendLogLine(WithLineEnd(Message(12)), false);
     m_page.SetStatus(Message(121, av::error_code_text(code)));
     return notification::result::abort;
@@ -223,19 +224,19 @@ notification::result InstallationPageHandlers::Failed(const std::error_code& cod
 
 std::wstring RegistrationCommandLine(const std::wstring& mainProgramPath, std::uint64_t previousVersion)
 {
-    std::wstring command = wizard::QuoteSpaces(mainProgramPath) + L" /Register /Background";
+    std::wstring command = winpath::QuoteSpaces(mainProgramPath) + L" /Register /Background";
     if (previousVersion != 0)
         command += (boost::wformat(L" /update=%|1$016x|") % previousVersion).str();
     return command;
 }
 
-bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::platform::machine& machine)
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine)
 {
     av::imemstream payload = av::open_payload();
-    return run_installation(app, page, machine, payload);
+    return run_installation(state, page, machine, payload);
 }
 
-bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::platform::machine& machine,
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine,
                       std::istream& payload)
 {
     // 1-2. A new section of the log.
@@ -247,7 +248,7 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::
 
     // 3. The run's temporary folder (not created yet).
     std::wstring error;
-    if (!app.MakeTempFolderPath(machine.folders, error)) {
+    if (!state.MakeTemporaryFolder(machine.folders, error)) {
         const std::wstring status = Message(121, error);
         page.SetStatus(status);
         page.AppendLogLine(WithLineEnd(status), false);
@@ -255,17 +256,17 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::
     }
 
     // 4.
-    const std::wstring sampleFolder = Message(18, app.GetProductLabel(true));
-    TemporaryFiles temporaryFiles(machine.files, app.m_strTempFolder);
-    app.m_uninstallLog.SetProduct(app.GetProductLabel(false), ProductCatalogue(kProductCode));
+    const std::wstring sampleFolder = Message(18, state.ProductLabel(true));
+    TemporaryFiles temporaryFiles(machine.files, state.TemporaryFolder());
+    state.Recorder().SetProduct(state.ProductLabel(false), ProductCatalogue(kProductCode));
     page.SetProgress(0, 1);
     page.ShowProgress(true);
 
     // 5-6. Every payload file, written and verified.
-    InstallationPageHandlers handlers(app, machine, page, payload, temporaryFiles);
-    if (!av::extract_payload(payload, machine, app.m_strInstallFolder, sampleFolder, app.m_strTempFolder,
+    InstallationPageHandlers handlers(state, machine, page, payload, temporaryFiles);
+    if (!av::extract_payload(payload, machine, state.InstallFolder(), sampleFolder, state.TemporaryFolder(),
                              [&handlers](const av::notification& n) { return handlers(n); })) {
-        app.m_uninstallLog.RollBack();
+        state.Recorder().RollBack();
         return false;
     }
     const std::wstring mainProgram = page.MainProgramPath();
@@ -276,18 +277,18 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::
     MakeReadOnly(machine.files, uninstaller);
 
     // 8. Shortcuts.
-    if (app.m_bStartMenuShortcut || app.m_bDesktopShortcut) {
+    if (state.StartMenuShortcut() || state.DesktopShortcut()) {
         page.SetStatus(Message(117));
         page.AppendLogLine(Message(117), false);
         ShortcutRequest request;
-        request.startMenu = app.m_bStartMenuShortcut;
-        request.desktop = app.m_bDesktopShortcut;
-        request.startMenuFolder = app.m_strStartMenuFolder;
+        request.startMenu = state.StartMenuShortcut();
+        request.desktop = state.DesktopShortcut();
+        request.startMenuFolder = state.StartMenuFolder();
         request.mainProgramPath = mainProgram;
         request.uninstallerPath = uninstaller;
-        request.programName = app.GetProductLabel(false);
-        request.uninstallName = Message(13, app.GetProductLabel(true));
-        const bool made = create_shortcuts(machine, app.m_uninstallLog, request);
+        request.programName = state.ProductLabel(false);
+        request.uninstallName = Message(13, state.ProductLabel(true));
+        const bool made = create_shortcuts(machine, state.Recorder(), request);
         page.AppendLogLine(WithLineEnd(Message(made ? 11 : 12)), false);
     }
 
@@ -297,17 +298,17 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::
     auto& registry = machine.registry;
     UninstallRegistration values;
     values.productKey = ProductCatalogue(kProductCode);
-    values.displayName = app.GetProductLabel(false);
+    values.displayName = state.ProductLabel(false);
     values.uninstallerPath = uninstaller;
     values.mainProgramPath = mainProgram;
     values.displayVersion = L"6.3.7.1";
     values.publisher = kMakerName;
     values.language = static_cast<std::uint32_t>(GetLanguageSettings().language);
-    const bool registered = register_uninstall(registry, app.m_uninstallLog, values);
+    const bool registered = register_uninstall(registry, state.Recorder(), values);
 
     // 10. Without the product path value no later installer finds this one.
     if (!register_product_path(registry, kMakerName, values.productKey, mainProgram)) {
-        app.m_uninstallLog.RollBack();
+        state.Recorder().RollBack();
         page.AppendLogLine(WithLineEnd(Message(12)), false);
         page.SetStatus(Message(121, L"-1"));
         return false;
@@ -315,15 +316,16 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::
 
     // 11. The product registers itself; the installer's mutex is given up
     // meanwhile, as the product may look for it.
-    app.m_uninstallLog.RecordProductRegistration();
-    app.m_installerMutex.Release();
+    state.Recorder().RecordProductRegistration();
+    state.ReleaseInstallerLock();
     std::uint32_t exitCode = 0;
     const bool started = !machine.processes.run_and_wait(
-        RegistrationCommandLine(mainProgram, app.m_nPreviousVersion), wizard::PathParent(mainProgram), exitCode);
-    app.m_installerMutex.TryLock();
+        RegistrationCommandLine(mainProgram, state.PreviousVersionNumber()), winpath::PathParent(mainProgram),
+        exitCode);
+    state.RetakeInstallerLock();
     constexpr std::uint32_t kRegistered = 0xFFFFFFF6u;  // exit code -10
     const bool productRegistered = started && exitCode == kRegistered;
-    app.m_uninstallLog.Complete(productRegistered);
+    state.Recorder().Complete(productRegistered);
     if (productRegistered)
         machine.shell.announce_association_change();
     page.AppendLogLine(WithLineEnd(Message(registered && productRegistered ? 11 : 12)), false);
@@ -331,12 +333,12 @@ bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::
     // 12. The record the uninstaller reads.
     page.SetStatus(Message(119));
     page.AppendLogLine(Message(119), false);
-    const std::wstring uninstallerFolder = wizard::PathParent(uninstaller);
+    const std::wstring uninstallerFolder = winpath::PathParent(uninstaller);
     bool written = false;
     if (!uninstallerFolder.empty() && uninstallerFolder.size() < 260) {
-        const std::wstring logPath = wizard::PathJoin(uninstallerFolder, L"Uninstall.ulog");
+        const std::wstring logPath = winpath::PathJoin(uninstallerFolder, L"Uninstall.ulog");
         written = logPath.size() < 260
-            && app.m_uninstallLog.Write(logPath, app.m_strInstallFolder, app.m_strStartMenuFolder);
+            && state.Recorder().Write(logPath, state.InstallFolder(), state.StartMenuFolder());
     }
     page.AppendLogLine(WithLineEnd(Message(written ? 11 : 12)), false);
 

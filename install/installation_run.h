@@ -12,10 +12,8 @@
 #include <string>
 #include <vector>
 
-class CInstallApp;
-namespace wizard {
 class InstallDisplay;
-}
+class InstallationState;
 
 // Files needed only while the run lasts ("<Temporary>" entries): when the
 // run ends, whatever happens, each file this run wrote is deleted and a file
@@ -47,7 +45,7 @@ private:
 // shows every step on the page.
 class InstallationPageHandlers {
 public:
-    InstallationPageHandlers(CInstallApp& app, const av::platform::machine& machine, wizard::InstallDisplay& page,
+    InstallationPageHandlers(InstallationState& state, const av::platform::machine& machine, InstallDisplay& page,
                              std::istream& payload, TemporaryFiles& temporaryFiles);
 
     // Dispatches to the handler of the notification, then pumps the page's
@@ -62,19 +60,19 @@ private:
     av::notification::result Failed(const std::error_code& code);
     void Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup);
 
-    CInstallApp& m_app;
+    InstallationState& m_state;
     const av::platform::machine& m_machine;
-    wizard::InstallDisplay& m_page;
+    InstallDisplay& m_page;
     std::istream& m_payload;
     TemporaryFiles& m_temporaryFiles;
 };
 
 // Runs the installation on `machine`, shown on the Install page; true when
 // the product is installed (also when a later step only logged "Failed").
-bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::platform::machine& machine);
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine);
 // The same with the payload given as a stream (at position 0) instead of the
 // executable's payload resource.
-bool run_installation(CInstallApp& app, wizard::InstallDisplay& page, const av::platform::machine& machine,
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine,
                       std::istream& payload);
 
 // The product's registration command line: the main program (quoted when it

@@ -1,7 +1,7 @@
 #include "install/shortcuts.h"
 
+#include "support/win_path.h"
 #include "uninstall/uninstall_log.h"
-#include "wizard/win_path.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ bool create_shortcut(av::platform::shell_links& shell, const std::wstring& targe
     if (link_name.empty())
         return false;
 
-    const std::wstring link = wizard::PathJoin(folder, link_name) + L".lnk";
+    const std::wstring link = winpath::PathJoin(folder, link_name) + L".lnk";
     if (link.size() >= kMaxPath)
         return false;
     if (shell.save(link, target, working_folder))

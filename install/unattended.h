@@ -15,7 +15,7 @@
 // usual, with /DIR, /LANG and /NOICONS as its starting values.
 #pragma once
 
-#include "wizard/install_display.h"
+#include "install/install_display.h"
 
 #include <boost/filesystem/fstream.hpp>
 #include <optional>
@@ -59,7 +59,7 @@ std::wstring ArgumentsOf(const std::wstring& commandLine);
 
 // The Install page of an unattended run: the log lines go to the log file
 // (when one was asked for), nothing is shown.
-class LogFileDisplay : public wizard::InstallDisplay {
+class LogFileDisplay : public InstallDisplay {
 public:
     // An empty path writes nothing.
     explicit LogFileDisplay(const std::wstring& path);

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "lang/locale.h"
+#include "support/display_language.h"
 
 namespace {
 
@@ -79,6 +80,13 @@ LanguageSettings& GetLanguageSettings() {
         LanguageSettings s;
         s.lcid = LcidInForce(kFrench);
         av::locale::set_thread_locale(s.lcid);
+        // From now on the support library's product names and boxes follow
+        // this state.
+        av::set_display_language_source({
+            [] { return GetLanguageSettings().language; },
+            [] { return GetLanguageSettings().lcid; },
+            [] { return IsRightToLeftLanguage(LanguageFromUserLocale(0)); },
+        });
         return s;
     }();
     return settings;

@@ -1,9 +1,9 @@
 #include "payload/folders.h"
 
 #include "payload/archive.h"
+#include "platform/security.h"
 #include "support/error.h"
 #include "support/text.h"
-#include "uninstall/security.h"
 
 namespace av {
 namespace {

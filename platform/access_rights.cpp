@@ -3,7 +3,7 @@
 #include "platform/access_rights.h"
 
 #include "platform/file_system.h"
-#include "uninstall/security.h"
+#include "platform/security.h"
 
 namespace av::platform {
 namespace {

@@ -3,7 +3,7 @@
 // reading order, and the caption.
 #include "support/ui_hooks.h"
 
-#include "lang/languages.h"
+#include "support/display_language.h"
 #include "support/version_info.h"
 
 #include <utility>
@@ -102,7 +102,7 @@ bool reads_right_to_left(window_handle owner)
 {
     if (owner != nullptr)
         return has_layout_rtl(owner);
-    return IsRightToLeftLanguage(LanguageFromUserLocale(0));
+    return user_language_reads_right_to_left();
 }
 
 }  // namespace details

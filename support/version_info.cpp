@@ -2,7 +2,7 @@
 // and the display texts composed from them.
 #include "support/version_info.h"
 
-#include "lang/languages.h"
+#include "support/display_language.h"
 #include "support/text.h"
 
 #include <boost/algorithm/string/replace.hpp>
@@ -296,7 +296,7 @@ std::wstring version_info::display_name() const
         special = *state.decision;
     }
 
-    const int language = GetLanguageSettings().language;
+    const int language = display_language();
     if (special && language == language_german)
         boost::algorithm::replace_last(name, L"Korvane", L"Korvanix");
     else if (language != language_french)
@@ -311,7 +311,7 @@ std::wstring version_info::display_version() const
     if (!version.empty())
         text += L" " + version;
     const std::uint32_t flags = m_has_fixed_part ? (m_file_flags & m_file_flags_mask) : 0;
-    if ((flags & vs_ff_prerelease) != 0 && (GetLanguageSettings().lcid & 0x3FF) != lang_french)
+    if ((flags & vs_ff_prerelease) != 0 && (display_lcid() & 0x3FF) != lang_french)
         boost::algorithm::replace_last(text, L"bêta", L"beta");
     if ((flags & vs_ff_privatebuild) != 0)
         text += L" \u2013 Private";

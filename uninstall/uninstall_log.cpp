@@ -1,5 +1,6 @@
 #include "uninstall/uninstall_log.h"
 
+#include "platform/security.h"
 #include "platform/win_error.h"
 #include "support/text.h"
 

@@ -3,9 +3,18 @@
 
 #include <vector>
 
-#include "wizard/win_path.h"
+#include "support/win_path.h"
 
 namespace wizard {
+
+using winpath::HasOnlyValidPathChars;
+using winpath::IsFullyQualified;
+using winpath::IsInsideFolder;
+using winpath::PathComponents;
+using winpath::PathJoin;
+using winpath::QualifyPath;
+using winpath::RelativeFolder;
+using winpath::TextEqualNoCase;
 
 namespace {
 

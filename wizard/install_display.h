@@ -1,38 +1,14 @@
-// What the installation run sees of the Install page, and the replaceable
-// entry point through which the wizard starts the run. The run installs
-// itself with SetInstallationRun; until one is installed, RunInstallation
-// reports a failure on the display and returns false.
+// The replaceable entry point through which the wizard starts the
+// installation run on its Install page. The run installs itself with
+// SetInstallationRun; until one is installed, RunInstallation reports a
+// failure on the display and returns false.
 #pragma once
 
 #include <functional>
-#include <string>
+
+#include "install/install_display.h"
 
 namespace wizard {
-
-class InstallDisplay {
-public:
-    virtual ~InstallDisplay() = default;
-
-    // The status line (control 1003), as a text or as a path compacted to
-    // the width of the line.
-    virtual void SetStatus(const std::wstring& text) = 0;
-    virtual void SetStatusPath(const std::wstring& path) = 0;
-    // Appends to the log: the text unchanged, or a separator line of dashes
-    // (with the text centred when not empty).
-    virtual void AppendLogLine(const std::wstring& text, bool separator) = 0;
-    // The progress bar: shown or hidden, and its position from byte counts
-    // (ProgressPosition).
-    virtual void ShowProgress(bool shown) = 0;
-    virtual void SetProgress(unsigned long long done, unsigned long long total) = 0;
-    // Dispatches the window messages waiting for this thread, so that the
-    // wizard stays painted during the run.
-    virtual void PumpMessages() = 0;
-
-    // The paths of the installed main program and uninstaller, filled by
-    // the run while it writes them.
-    virtual std::wstring& MainProgramPath() = 0;
-    virtual std::wstring& UninstallerPath() = 0;
-};
 
 using InstallationRun = std::function<bool(InstallDisplay&)>;
 

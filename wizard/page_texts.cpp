@@ -4,10 +4,12 @@
 #include <cmath>
 
 #include "lang/languages.h"
+#include "support/win_path.h"
 #include "wizard/navigation.h"
-#include "wizard/win_path.h"
 
 namespace wizard {
+
+using winpath::QuoteSpaces;
 
 namespace {
 

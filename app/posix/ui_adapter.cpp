@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstdio>
 
-#include "app/framework.h"
 #include "app/system.h"
 #include "app/ui_adapter.h"
+#include "framework/application.h"
 
 av::icon_handle ApplicationIcon() { return nullptr; }
 
@@ -19,8 +19,6 @@ void InstallInterfaceHooks() {
     hooks.icon = []() -> av::icon_handle { return nullptr; };
     hooks.owner = [] { return av::modal_owner{}; };
 }
-
-void PublishAppName(const std::wstring&) {}
 
 void ExitIncompatibleProcessor(const wchar_t* text) {
     std::fprintf(stderr, "%ls\n", text);

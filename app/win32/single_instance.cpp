@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "uninstall/win32/security.h"
+#include "platform/win32/security.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/framework.h"
 #include "app/system.h"
+#include "framework/application.h"
 #include "framework/win32/framework.h"
 #include "support/version_info.h"
 
@@ -33,8 +33,6 @@ void InstallInterfaceHooks() {
     hooks.icon = []() -> av::icon_handle { return LoadIconW(nullptr, IDI_APPLICATION); };
     afx::InstallOwnerHook();  // the framework's safe owner
 }
-
-void PublishAppName(const std::wstring& name) { afx::SetAppName(name); }
 
 void ExitIncompatibleProcessor(const wchar_t* text) {
     MessageBoxW(nullptr, text, nullptr, MB_ICONERROR);

@@ -3,16 +3,11 @@
 
 #include <vector>
 
-#include "app/framework.h"
+#include "framework/application.h"
 
 namespace afx {
 
 namespace {
-
-std::wstring& AppName() {
-    static std::wstring name;
-    return name;
-}
 
 HWND& MainWindow() {
     static HWND window = nullptr;
@@ -28,8 +23,6 @@ struct ValidationFailed {};
 
 void SetMainWindow(HWND window) { MainWindow() = window; }
 HWND GetMainWindow() { return MainWindow(); }
-void SetAppName(const std::wstring& name) { AppName() = name; }
-const std::wstring& GetAppName() { return AppName(); }
 
 HWND GetSafeOwner(HWND parent, HWND* disabledTop) {
     HWND window = parent;

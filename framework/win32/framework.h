@@ -11,15 +11,14 @@
 
 #include <string>
 
+#include "framework/app_name.h"
+
 namespace afx {
 
 // The application's main window (the wizard frame), which owns its modal
-// boxes, and its name, the caption of those boxes (the application object
-// publishes its name here).
+// boxes (their caption is the name in framework/app_name.h).
 void SetMainWindow(HWND window);
 HWND GetMainWindow();
-void SetAppName(const std::wstring& name);
-const std::wstring& GetAppName();
 
 // The owner for a modal box: `parent` or the main window (never a child
 // window), then its last active pop-up. When `disabledTop` is given, the

@@ -4,8 +4,8 @@
 
 #include "app/install_app.h"
 #include "platform/registry.h"
+#include "support/win_path.h"
 #include "tests/platform/scratch.h"
-#include "wizard/win_path.h"
 
 #include <gtest/gtest.h>
 
@@ -35,9 +35,9 @@ TEST(DecideUpdateState, ComparesFileVersionsAsUnsignedNumbers)
 
 TEST(PathParent, RemovesTheLastElement)
 {
-    EXPECT_EQ(wizard::PathParent(L"C:\\A\\Uninstall.exe"), L"C:\\A");
-    EXPECT_EQ(wizard::PathParent(L"C:\\Uninstall.exe"), L"C:\\");
-    EXPECT_EQ(wizard::PathParent(L"Uninstall.exe"), L"");
+    EXPECT_EQ(winpath::PathParent(L"C:\\A\\Uninstall.exe"), L"C:\\A");
+    EXPECT_EQ(winpath::PathParent(L"C:\\Uninstall.exe"), L"C:\\");
+    EXPECT_EQ(winpath::PathParent(L"Uninstall.exe"), L"");
 }
 
 // The log is looked for next to the uninstaller that the program list names

@@ -12,6 +12,8 @@
 // swept natively only).
 #include "install/installation_run.h"
 
+#include "install/install_display.h"
+
 #include "app/install_app.h"
 #include "payload/archive_builder.h"
 #include "payload/payload.h"
@@ -20,7 +22,6 @@
 #include "tests/lang/message_table.h"
 #include "tests/platform/scratch.h"
 #include "tests/uninstall/machine.h"
-#include "wizard/install_display.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ std::string SamplePayload()
 const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6";
 const std::wstring kMakerKey = L"Software\\Arvell & Divizere";
 
-class RecordingPage : public wizard::InstallDisplay {
+class RecordingPage : public InstallDisplay {
 public:
     std::wstring status;
     std::wstring log;  // everything appended, separators as "----\r\n"

@@ -3,11 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/win_path.h"
+#include "support/win_path.h"
 
 namespace {
 
 using namespace wizard;
+using namespace winpath;
 
 const std::wstring kStartMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 const std::wstring kPrograms = kStartMenu + L"\\Programs";

@@ -5,10 +5,16 @@
 #include <vector>
 
 #include "lang/languages.h"
+#include "support/win_path.h"
 #include "wizard/folder_rules.h"
-#include "wizard/win_path.h"
 
 namespace wizard {
+
+using winpath::IsFullyQualified;
+using winpath::PathComponents;
+using winpath::PathJoin;
+using winpath::PathRoot;
+using winpath::QualifyPath;
 
 namespace {
 

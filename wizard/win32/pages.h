@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/win32/framework.h"
-#include "wizard/install_display.h"
+#include "install/install_display.h"
 #include "wizard/page_texts.h"
 #include "wizard/wizard_app.h"
 

@@ -6,6 +6,8 @@
 // tests/install/run_sweep_test.cpp.)
 #include "install/installation_run.h"
 
+#include "install/install_display.h"
+
 #include "app/install_app.h"
 #include "payload/archive_builder.h"
 #include "payload/payload.h"
@@ -16,7 +18,6 @@
 #include "tests/lang/message_table.h"
 #include "tests/platform/scratch.h"
 #include "tests/uninstall/machine.h"
-#include "wizard/install_display.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ namespace {
 
 using av::test::join;
 
-class RecordingPage : public wizard::InstallDisplay {
+class RecordingPage : public InstallDisplay {
 public:
     std::wstring status;
     std::wstring log;  // everything appended, separators as "----\r\n"

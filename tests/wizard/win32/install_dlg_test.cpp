@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/framework.h"
+#include "framework/application.h"
 #include "lang/languages.h"
 #include "tests/lang/message_table.h"
 #include "tests/wizard/english_messages.h"

@@ -4,7 +4,7 @@
 // adds read, FILE_WRITE_DATA write, FILE_EXECUTE execute, for group and
 // others; nothing is taken away); SetPrivilege has nothing to switch and
 // answers true; IsAdministrator asks whether the effective user is root.
-#include "uninstall/security.h"
+#include "platform/security.h"
 #include "support/text.h"
 
 #include <sys/stat.h>

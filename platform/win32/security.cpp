@@ -1,11 +1,11 @@
 // The security operations on Windows, over the functions of "advapi32.dll"
-// bound by name (see uninstall/win32/security.h).
-#include "uninstall/win32/security.h"
+// bound by name (see platform/win32/security.h).
+#include "platform/win32/security.h"
 
 #include <new>
 #include <string>
 
-#include "uninstall/security.h"
+#include "platform/security.h"
 
 namespace security {
 namespace {

@@ -9,8 +9,8 @@
 
 #include <vector>
 
-#include "uninstall/security.h"
-#include "uninstall/win32/security.h"
+#include "platform/security.h"
+#include "platform/win32/security.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 // answers true, and IsAdministrator is true when the effective user is root.
 // The Windows-only parts (the bound security functions, the Everyone
 // descriptor, the in-memory building of the new list) are in
-// uninstall/win32/security.h.
+// platform/win32/security.h.
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Lexical Windows path rules shared by both builds.
-#include "wizard/win_path.h"
+#include "support/win_path.h"
 
 #include <cwctype>
 
-namespace wizard {
+namespace winpath {
 
 namespace {
 
@@ -206,4 +206,4 @@ std::wstring QuoteSpaces(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-}  // namespace wizard
+}  // namespace winpath

@@ -1,7 +1,7 @@
 // The application base and its message boxes.
-#include "app/framework.h"
+#include "framework/application.h"
 
-#include "app/ui_adapter.h"
+#include "framework/app_name.h"
 #include "lang/locale.h"
 #include "support/ui_hooks.h"
 
@@ -30,7 +30,7 @@ bool CWinApp::InitInstance() { return true; }
 void CWinApp::SetAppName(const std::wstring& name) {
     m_strAppName = name;
     m_pszAppName = m_strAppName.c_str();
-    PublishAppName(name);
+    afx::SetAppName(name);
 }
 
 CWinApp* AfxGetApp() { return CurrentApp(); }

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "uninstall/security.h"
+#include "platform/security.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-// Lexical rules for Windows paths that the wizard needs on both builds:
-// splitting into a root and components, joining with exactly one backslash,
-// qualifying a typed text against a folder, relative paths between folders,
-// and the characters a long file name may hold. Nothing here touches the
-// file system; the Windows half supplies current folders and existence.
+// Lexical rules for Windows paths, the same on both builds, for the wizard,
+// the installation run and the application: splitting into a root and
+// components, joining with exactly one backslash, qualifying a typed text
+// against a folder, relative paths between folders, and the characters a
+// long file name may hold. Nothing here touches the file system.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace wizard {
+namespace winpath {
 
 // "D:\", "\\server\share\", "\" (root of the current drive), "D:" (drive
 // relative) or "" (relative), as written at the start of `path`.
@@ -52,4 +52,4 @@ bool HasOnlyValidPathChars(const std::wstring& path);
 // The shell's quoting rule: a path containing a space is enclosed in double quotes.
 std::wstring QuoteSpaces(const std::wstring& path);
 
-}  // namespace wizard
+}  // namespace winpath
