@@ -12,9 +12,8 @@
 // swept natively only).
 #include "install/installation_run.h"
 
-#include "install/install_display.h"
-
 #include "app/install_app.h"
+#include "install/install_display.h"
 #include "payload/archive_builder.h"
 #include "payload/payload.h"
 #include "tests/app/installer_strings.h"

@@ -6,9 +6,8 @@
 // tests/install/run_sweep_test.cpp.)
 #include "install/installation_run.h"
 
-#include "install/install_display.h"
-
 #include "app/install_app.h"
+#include "install/install_display.h"
 #include "payload/archive_builder.h"
 #include "payload/payload.h"
 #include "platform/win_error.h"
