@@ -17,6 +17,7 @@
 #include "platform/machine.h"
 #include "support/product.h"
 #include "uninstall/uninstall_log.h"
+#include "wizard/install_display.h"
 #include "wizard/wizard_app.h"
 
 class CInstallApp : public CWinApp, public wizard::WizardApp, public InstallationState {
@@ -53,6 +54,11 @@ public:
     // the program list names, next to this installer, or next to the
     // installed main program; empty when none exists.
     std::wstring FindUninstallLog();
+
+    // The installation run behind the wizard's Install button and the
+    // unattended modes: an exception thrown out of the run is turned into a
+    // failed run (rolled back, status message 121, the error box).
+    bool RunInstallationGuarded(InstallDisplay& page);
 
     // The user picked language `index` in the language list.
     void OnLanguageSelected(int index);
@@ -94,7 +100,9 @@ public:
     // The product's uninstall key below HKEY_LOCAL_MACHINE.
     std::wstring UninstallKeyPath() const;
 
-    // The switches of the command line (unattended installation).
+    // The command line after the program's name (tests put theirs here
+    // before InitInstance), and the switches read from it.
+    std::wstring m_strCommandLine;
     InstallerOptions m_options;
 
     // The machine this installer works on.
@@ -124,6 +132,10 @@ private:
     // log file when one was asked for. Returns false (InitInstance's answer).
     bool EndUnattended(int exitCode, const std::wstring& reason);
     bool RunUnattended();
+    // The help box (/? and /HELP), or the refusal of a wrong switch named
+    // before the help; ends with 0 or 1639. Returns false.
+    bool ReportCommandLine(const CommandLineError& error);
+
 
     int m_nProductCode = kProductCode;
     bool m_bInstalledPathKnown = false;

@@ -12,20 +12,45 @@
 #include "lang/languages.h"
 #include "platform/registry.h"
 #include "support/error.h"
+#include "support/ui_hooks.h"
 #include "support/win_path.h"
 #include "wizard/install_display.h"
 
 namespace {
 
 constexpr std::uint32_t kErrorBusy = 170;
+constexpr int kFailedMessage = 1012;
+constexpr int kInstallationFailedMessage = 1121;
 constexpr int kNotAdministratorMessage = 1126;
 constexpr int kCloseProductMessage = 1127;
+constexpr int kHelpMessage = 1131;
+constexpr int kUnknownSwitchMessage = 1132;
+constexpr int kInvalidSwitchMessage = 1133;
 constexpr int kEnglish = 1;
+
+// Answers every box with its default button, without showing it, for the
+// life of the scope (when asked to).
+class ScopedDefaultAnswers {
+public:
+    explicit ScopedDefaultAnswers(bool on) : m_on(on) {
+        if (m_on) av::details::set_box_answerer(&DefaultBoxAnswer);
+    }
+    ~ScopedDefaultAnswers() {
+        if (m_on) av::details::set_box_answerer(nullptr);
+    }
+    ScopedDefaultAnswers(const ScopedDefaultAnswers&) = delete;
+    ScopedDefaultAnswers& operator=(const ScopedDefaultAnswers&) = delete;
+
+private:
+    bool m_on;
+};
 
 }  // namespace
 
 CInstallApp::CInstallApp(const std::wstring& applicationId, const av::platform::machine& machine)
-    : m_machine(machine), m_installerMutex(InstallerMutexName(applicationId)) {
+    : m_strCommandLine(ArgumentsOf(ProcessCommandLine())),
+      m_machine(machine),
+      m_installerMutex(InstallerMutexName(applicationId)) {
     if (ApplicationIcon() != nullptr) av::ui_hooks::instance().icon = [] { return ApplicationIcon(); };
 }
 
@@ -33,25 +58,31 @@ CInstallApp::CInstallApp(const std::wstring& applicationId, const av::platform::
 CInstallApp::~CInstallApp() { wizard::SetInstallationRun({}); }
 
 bool CInstallApp::InitInstance() {
-    // 0. The switches of an unattended installation. A line that does not
-    // parse ends the run; it is reported by a box unless silence was asked.
-    const std::wstring arguments = ArgumentsOf(ProcessCommandLine());
-    std::wstring error;
-    if (!ParseInstallerOptions(arguments, m_options, error)) {
-        m_options.silent = m_options.silent || MentionsSilentSwitch(arguments);
-        if (!m_options.silent) AfxMessageBox(error, kMbOk | kMbIconError);
-        return EndUnattended(kExitInvalidCommandLine, error);
+    // 0. The switches. What they say is reported only once the language is
+    // chosen (below), so that the help and the refusal read in it.
+    CommandLineError commandLineError;
+    const bool commandLineAccepted = ParseInstallerOptions(m_strCommandLine, m_options, commandLineError);
+    const bool silent = m_options.Unattended();
+    // Under /VERYSILENT, and under /SILENT with /SUPPRESSMSGBOXES, every box
+    // is answered with its default button without being shown.
+    const ScopedDefaultAnswers defaultAnswers(m_options.AnswersBoxesByDefault());
+    if (!commandLineAccepted || m_options.help) {
+        ChooseStartLanguage();
+        if (m_options.language) SetLanguage(*m_options.language);
+        SetAppName(GetApplicationTitle(true));
+        return ReportCommandLine(commandLineError);
     }
-    const bool silent = m_options.silent;
     // 1. The processor check of the process initialisation.
     if (!ProcessorCheckPassed()) {
+        if (!m_options.ShowsNothing()) av::show_error(av::e_unexpected);
         if (silent) return EndUnattended(kExitFailed, L"the processor check did not pass");
-        return av::show_system_error(nullptr, av::e_unexpected);
+        return false;
     }
     // 2. One installer of this product at a time.
     if (!m_installerMutex.TryLock()) {
+        if (!m_options.ShowsNothing()) av::show_error(kErrorBusy);
         if (silent) return EndUnattended(kExitAnotherInstaller, L"another installer of the product is running");
-        return av::show_system_error(nullptr, kErrorBusy);
+        return false;
     }
     // 3. The framework's own initialisation.
     CWinApp::InitInstance();
@@ -61,16 +92,21 @@ bool CInstallApp::InitInstance() {
     SetAppName(GetApplicationTitle(true));
     // 6. Administrator rights.
     if (!m_machine.rights.is_administrator()) {
+        if (!m_options.ShowsNothing())
+            AfxMessageBox(static_cast<unsigned>(LocalizedStringId(kNotAdministratorMessage)), kMbOk | kMbIconWarning);
         if (silent) return EndUnattended(kExitNotAdministrator, LoadLocalizedString(kNotAdministratorMessage));
-        AfxMessageBox(static_cast<unsigned>(LocalizedStringId(kNotAdministratorMessage)), kMbOk | kMbIconWarning);
         return false;
     }
-    // 7. No copy of the product may run; unattended, nobody can close it.
+    // 7. No copy of the product may run; unattended, nobody is asked to
+    // close it: the run ends.
     if (silent) {
         RunningInstanceCounter* counter = RunningInstanceCounter::Current();
-        if (counter != nullptr && counter->Holders() > 1)
-            return EndUnattended(kExitProductRunning, FormatMessageString(LoadLocalizedString(kCloseProductMessage),
-                                                                          {GetProductLabel(true)}));
+        if (counter != nullptr && counter->Holders() > 1) {
+            const std::wstring text =
+                FormatMessageString(LoadLocalizedString(kCloseProductMessage), {GetProductLabel(true)});
+            if (!m_options.ShowsNothing()) AfxMessageBox(text, kMbOk | kMbIconWarning);
+            return EndUnattended(kExitProductRunning, text);
+        }
     } else if (!WaitUntilProductClosed()) {
         return false;
     }
@@ -83,10 +119,47 @@ bool CInstallApp::InitInstance() {
     m_bStartMenuShortcut = !m_options.noIcons;
     m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    wizard::SetInstallationRun([this](InstallDisplay& page) { return run_installation(*this, page, m_machine); });
+    wizard::SetInstallationRun([this](InstallDisplay& page) { return RunInstallationGuarded(page); });
     // 12. The wizard, or the run without it.
     if (silent) return RunUnattended();
     RunWizardFrame(*this);
+    return false;
+}
+
+bool CInstallApp::ReportCommandLine(const CommandLineError& error) {
+    const bool refused = error.kind != CommandLineError::kNone;
+    if (!m_options.ShowsNothing()) {
+        std::wstring text = LoadLocalizedString(kHelpMessage);
+        if (refused) {
+            const int first = error.kind == CommandLineError::kUnknownSwitch ? kUnknownSwitchMessage
+                                                                              : kInvalidSwitchMessage;
+            text = FormatMessageString(LoadLocalizedString(first), {error.argument}) + L"\r\n\r\n" + text;
+        }
+        AfxMessageBox(text, kMbOk | (refused ? kMbIconError : kMbIconInformation));
+    }
+    if (refused) return EndUnattended(kExitInvalidCommandLine, error.reason);
+    m_nExitCode = kExitSuccess;
+    return false;
+}
+
+bool CInstallApp::RunInstallationGuarded(InstallDisplay& page) {
+    // Whatever the run throws ends it like a failed step: everything it did
+    // is undone (the recorder's backups go back and are deleted), the page
+    // says why, and the error box tells the person at the machine.
+    std::error_code failure;
+    std::uint32_t boxCode = av::e_unexpected;
+    try {
+        return run_installation(*this, page, m_machine);
+    } catch (const std::exception& e) {
+        failure = av::error_from_exception(e);
+        boxCode = av::current_exception_box_code();
+    } catch (...) {
+        failure = av::make_error_code(av::compress_errc::unexpected);
+    }
+    m_uninstallLog.RollBack();
+    page.AppendLogLine(LoadLocalizedString(kFailedMessage) + L"\r\n", false);
+    page.SetStatus(FormatMessageString(LoadLocalizedString(kInstallationFailedMessage), {av::error_code_text(failure)}));
+    av::show_error(boxCode);
     return false;
 }
 
@@ -101,12 +174,20 @@ bool CInstallApp::EndUnattended(int exitCode, const std::wstring& reason) {
 }
 
 bool CInstallApp::RunUnattended() {
-    if (m_nUpdateState == NewerInstalled)
-        return EndUnattended(kExitNewerInstalled, FormatMessageString(LoadLocalizedString(1103), {m_strPreviousVersion}));
+    if (m_nUpdateState == NewerInstalled) {
+        const std::wstring text = FormatMessageString(LoadLocalizedString(1103), {m_strPreviousVersion});
+        if (!m_options.ShowsNothing()) AfxMessageBox(text, kMbOk | kMbIconWarning);
+        return EndUnattended(kExitNewerInstalled, text);
+    }
     LogFileDisplay log(m_options.logFile.value_or(std::wstring()));
-    const bool installed = run_installation(*this, log, m_machine);
+    // /SILENT shows the run in its progress window (and copies it to the log
+    // file); /VERYSILENT only writes the log file.
+    const bool installed = m_options.ShowsNothing() ? wizard::RunInstallation(log) : RunProgressWindow(*this, log);
     m_bInstallationDone = installed;
     m_nExitCode = installed ? kExitSuccess : kExitFailed;
+    // The progress window has closed: the person at the machine learns of a
+    // failure from a box (answered by itself under /SUPPRESSMSGBOXES).
+    if (!installed && !m_options.ShowsNothing()) AfxMessageBox(log.Status(), kMbOk | kMbIconError);
     log.WriteLine(log.Status());
     log.WriteLine(L"Installation folder: " + m_strInstallFolder);
     log.WriteLine(L"Result: " + std::to_wstring(m_nExitCode));
@@ -132,7 +213,9 @@ bool CInstallApp::WaitUntilProductClosed() {
     while (counter != nullptr && counter->Holders() > 1) {
         const std::wstring text =
             FormatMessageString(LoadLocalizedString(kCloseProductMessage), {GetProductLabel(true)});
-        if (AfxMessageBox(text, kMbRetryCancel | kMbIconWarning) == kIdCancel) return false;
+        // Only Retry asks again: Cancel, and a box that could not be shown
+        // (0), end the start-up.
+        if (AfxMessageBox(text, kMbRetryCancel | kMbIconWarning) != kIdRetry) return false;
     }
     return true;
 }

@@ -151,6 +151,8 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
 {
     using av::entry_kind;
     const std::wstring destination = av::path_to_wide(entry.destination);
+    if (static_cast<entry_kind>(entry.kind) != entry_kind::temporary_file)
+        m_productBytes += entry.size;
     switch (static_cast<entry_kind>(entry.kind)) {
     case entry_kind::main_program:
         m_page.MainProgramPath() = destination;
@@ -304,6 +306,8 @@ bool run_installation(InstallationState& state, InstallDisplay& page, const av::
     values.displayVersion = L"6.3.7.1";
     values.publisher = kMakerName;
     values.language = static_cast<std::uint32_t>(GetLanguageSettings().language);
+    values.installFolder = state.InstallFolder();
+    values.sizeKiB = SizeInKiB(handlers.ProductBytes());
     const bool registered = register_uninstall(registry, state.Recorder(), values);
 
     // 10. Without the product path value no later installer finds this one.

@@ -52,6 +52,10 @@ public:
     // waiting messages.
     av::notification::result operator()(const av::notification& n);
 
+    // The size of the product's files met so far (every entry but the
+    // temporary ones, written or kept), for the program list's size column.
+    std::uint64_t ProductBytes() const { return m_productBytes; }
+
 private:
     av::notification::result Started();
     av::notification::result FileStarted(const av::payload_entry& entry);
@@ -65,6 +69,7 @@ private:
     InstallDisplay& m_page;
     std::istream& m_payload;
     TemporaryFiles& m_temporaryFiles;
+    std::uint64_t m_productBytes = 0;
 };
 
 // Runs the installation on `machine`, shown on the Install page; true when

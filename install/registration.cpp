@@ -13,6 +13,17 @@ constexpr wchar_t kUninstallKeys[] = L"Software\\Microsoft\\Windows\\CurrentVers
 
 }  // namespace
 
+std::wstring QuietUninstallCommand(const std::wstring& uninstallerPath)
+{
+    return L"\"" + uninstallerPath + L"\" /S";
+}
+
+std::uint32_t SizeInKiB(std::uint64_t bytes)
+{
+    const std::uint64_t kib = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kib);
+}
+
 bool register_uninstall(av::platform::registry& registry, UninstallLog& log, const UninstallRegistration& values)
 {
     std::unique_ptr<registry_key> uninstall_keys;
@@ -48,6 +59,10 @@ bool register_uninstall(av::platform::registry& registry, UninstallLog& log, con
     key->set_value(L"NoModify", dword_value(1));
     key->set_value(L"NoRepair", dword_value(1));
     key->set_value(L"AvLanguage", dword_value(values.language));
+    // What package managers and the program list's columns read besides.
+    key->set_value(L"QuietUninstallString", string_value(QuietUninstallCommand(values.uninstallerPath)));
+    key->set_value(L"InstallLocation", string_value(values.installFolder));
+    key->set_value(L"EstimatedSize", dword_value(values.sizeKiB));
     const bool result = name_written && uninstaller_written;
 
     key.reset();

@@ -4,7 +4,9 @@
 #include "payload/archive.h"
 #include "support/text.h"
 
+#include <cwchar>
 #include <cwctype>
+#include <iterator>
 
 namespace {
 
@@ -55,43 +57,113 @@ std::wstring ArgumentsOf(const std::wstring& commandLine)
     return commandLine.substr(at);
 }
 
-bool MentionsSilentSwitch(const std::wstring& arguments)
+namespace {
+
+// The longest folder /DIR= and /D= take, in characters (the shell's path
+// buffers hold 260 with the terminating null).
+constexpr std::size_t kLongestInstallFolder = 259;
+
+bool IsSeparator(wchar_t c)
 {
-    std::size_t at = 0;
-    while (at < arguments.size()) {
-        while (at < arguments.size() && (arguments[at] == L' ' || arguments[at] == L'\t'))
-            ++at;
-        bool quoted = false;
-        const std::wstring argument = NextArgument(arguments, at, quoted);
-        if ((argument.size() == 2 && StartsWithNoCase(argument, 0, L"/S"))
-            || (argument.size() == 11 && StartsWithNoCase(argument, 0, L"/VERYSILENT")))
-            return true;
-    }
-    return false;
+    return c == L'\\' || c == L'/';
 }
 
-bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, std::wstring& error)
+// Characters no file or folder name may hold (':' only after a drive letter).
+bool IsForbiddenInFolder(wchar_t c)
 {
+    return c < 32 || c == L'<' || c == L'>' || c == L'"' || c == L'|' || c == L'?' || c == L'*' || c == L':';
+}
+
+}  // namespace
+
+bool IsAcceptedInstallFolder(const std::wstring& folder)
+{
+    if (folder.empty() || folder.size() > kLongestInstallFolder)
+        return false;
+    std::size_t rest = 0;
+    const bool drive = folder.size() >= 3 && std::iswalpha(folder[0]) && folder[0] < 128 && folder[1] == L':'
+        && IsSeparator(folder[2]);
+    if (drive) {
+        rest = 3;
+    } else {
+        // "\\server\share": a server and a share, neither empty; the
+        // device forms "\\?\" and "\\.\" are not folders of a share.
+        if (folder.size() < 5 || !IsSeparator(folder[0]) || !IsSeparator(folder[1]))
+            return false;
+        const std::size_t serverEnd = folder.find_first_of(L"\\/", 2);
+        if (serverEnd == std::wstring::npos || serverEnd == 2)
+            return false;
+        const std::wstring server = folder.substr(2, serverEnd - 2);
+        if (server == L"?" || server == L".")
+            return false;
+        const std::size_t shareEnd = folder.find_first_of(L"\\/", serverEnd + 1);
+        if (shareEnd == serverEnd + 1 || serverEnd + 1 >= folder.size())
+            return false;
+        rest = 2;
+    }
+    for (std::size_t i = rest; i < folder.size(); ++i)
+        if (IsForbiddenInFolder(folder[i]))
+            return false;
+    return true;
+}
+
+int DefaultBoxAnswer(std::uint32_t type)
+{
+    // The buttons of each button set (MB_OK ... MB_CANCELTRYCONTINUE), in order.
+    static constexpr int kButtons[][3] = {
+        {1, 0, 0},     // OK
+        {1, 2, 0},     // OK, Cancel
+        {3, 4, 5},     // Abort, Retry, Ignore
+        {6, 7, 2},     // Yes, No, Cancel
+        {6, 7, 0},     // Yes, No
+        {4, 2, 0},     // Retry, Cancel
+        {2, 10, 11},   // Cancel, Try Again, Continue
+    };
+    const std::uint32_t set = type & 0xF;
+    if (set >= std::size(kButtons))
+        return 1;
+    const std::uint32_t which = (type & 0x300) >> 8;  // MB_DEFBUTTON1 to 3 (4 means the Help button)
+    const int* buttons = kButtons[set];
+    if (which < 3 && buttons[which] != 0)
+        return buttons[which];
+    return buttons[0];
+}
+
+bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, CommandLineError& error)
+{
+    error = CommandLineError{};
+    const auto refuse = [&error](CommandLineError::Kind kind, const std::wstring& argument, const std::wstring& why) {
+        if (error.kind == CommandLineError::kNone)
+            error = CommandLineError{kind, argument, why};
+    };
     std::size_t at = 0;
     for (;;) {
         while (at < arguments.size() && (arguments[at] == L' ' || arguments[at] == L'\t'))
             ++at;
         if (at >= arguments.size())
-            return true;
+            break;
         // "/D=" takes the rest of the line as it stands: it must come last.
         if (StartsWithNoCase(arguments, at, L"/D=")) {
-            std::wstring folder = arguments.substr(at + 3);
-            while (!folder.empty() && (folder.back() == L' ' || folder.back() == L'\t'))
-                folder.pop_back();
-            if (folder.empty() || folder.find(L'"') != std::wstring::npos) {
-                error = L"/D= takes an unquoted folder and must come last";
-                return false;
-            }
-            options.installFolder = folder;
-            return true;
+            std::wstring argument = arguments.substr(at);
+            while (!argument.empty() && (argument.back() == L' ' || argument.back() == L'\t'))
+                argument.pop_back();
+            const std::wstring folder = argument.substr(3);
+            if (folder.empty() || folder.find(L'"') != std::wstring::npos)
+                refuse(CommandLineError::kInvalidSwitch, argument, L"/D= takes an unquoted folder and must come last");
+            else if (!IsAcceptedInstallFolder(folder))
+                refuse(CommandLineError::kInvalidSwitch, argument,
+                       L"/D= takes an absolute folder shorter than 260 characters");
+            else
+                options.installFolder = folder;
+            break;
         }
+        const std::size_t begin = at;
         bool quoted = false;
         const std::wstring argument = NextArgument(arguments, at, quoted);
+        const std::wstring written = arguments.substr(begin, at - begin);
+        const auto is = [&argument](const wchar_t* name) {
+            return argument.size() == std::wcslen(name) && StartsWithNoCase(argument, 0, name);
+        };
         const auto value = [&](const std::wstring& name, std::optional<std::wstring>& target) {
             if (!StartsWithNoCase(argument, 0, name))
                 return false;
@@ -99,38 +171,42 @@ bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& opti
             return true;
         };
         std::optional<std::wstring> text;
-        if (StartsWithNoCase(argument, 0, L"/VERYSILENT") && argument.size() == 11) {
+        if (is(L"/VERYSILENT") || is(L"/S")) {
+            options.verySilent = true;
+        } else if (is(L"/SILENT")) {
             options.silent = true;
-        } else if (argument.size() == 2 && StartsWithNoCase(argument, 0, L"/S")) {
-            options.silent = true;
-        } else if (argument.size() == 8 && StartsWithNoCase(argument, 0, L"/NOICONS")) {
+        } else if (is(L"/SUPPRESSMSGBOXES")) {
+            options.suppressMessageBoxes = true;
+        } else if (is(L"/?") || is(L"/HELP")) {
+            options.help = true;
+        } else if (is(L"/NOICONS")) {
             options.noIcons = true;
         } else if (value(L"/DIR=", text)) {
-            if (text->empty()) {
-                error = L"/DIR= needs a folder";
-                return false;
-            }
-            options.installFolder = text;
+            if (text->empty())
+                refuse(CommandLineError::kInvalidSwitch, written, L"/DIR= needs a folder");
+            else if (!IsAcceptedInstallFolder(*text))
+                refuse(CommandLineError::kInvalidSwitch, written,
+                       L"/DIR= takes an absolute folder shorter than 260 characters");
+            else
+                options.installFolder = text;
         } else if (value(L"/LOG=", text)) {
-            if (text->empty()) {
-                error = L"/LOG= needs a file";
-                return false;
-            }
-            options.logFile = text;
+            if (text->empty())
+                refuse(CommandLineError::kInvalidSwitch, written, L"/LOG= needs a file");
+            else
+                options.logFile = text;
         } else if (value(L"/LANG=", text)) {
             int index = -1;
             if (!text->empty() && text->size() <= 2 && text->find_first_not_of(L"0123456789") == std::wstring::npos)
                 index = std::stoi(*text);
-            if (index < 0 || index > 19 || !IsInstallerLanguage(index)) {
-                error = L"/LANG= names no installer language";
-                return false;
-            }
-            options.language = index;
+            if (index < 0 || index > 19 || !IsInstallerLanguage(index))
+                refuse(CommandLineError::kInvalidSwitch, written, L"/LANG= names no installer language");
+            else
+                options.language = index;
         } else {
-            error = L"unknown switch: " + argument;
-            return false;
+            refuse(CommandLineError::kUnknownSwitch, written, L"unknown switch: " + written);
         }
     }
+    return error.kind == CommandLineError::kNone;
 }
 
 LogFileDisplay::LogFileDisplay(const std::wstring& path)
@@ -175,4 +251,22 @@ void LogFileDisplay::AppendLogLine(const std::wstring& text, bool separator)
         Write(std::wstring(40, L'-') + L"\r\n");
     else
         Write(text);
+}
+
+void MirroredDisplay::SetStatus(const std::wstring& text)
+{
+    m_shown.SetStatus(text);
+    m_copy.SetStatus(text);
+}
+
+void MirroredDisplay::SetStatusPath(const std::wstring& path)
+{
+    m_shown.SetStatusPath(path);
+    m_copy.SetStatusPath(path);
+}
+
+void MirroredDisplay::AppendLogLine(const std::wstring& text, bool separator)
+{
+    m_shown.AppendLogLine(text, separator);
+    m_copy.AppendLogLine(text, separator);
 }

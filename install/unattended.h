@@ -2,22 +2,31 @@
 // the exit codes they read, and the display that stands in for the Install
 // page when no window is shown.
 //
+//   /SILENT                 no wizard: a small window shows the progress and
+//                           closes itself; every question takes the answer
+//                           /VERYSILENT gives it; a refusal is still told
+//                           in a box (OK only) unless /SUPPRESSMSGBOXES
 //   /VERYSILENT (alias /S)  no window and no message box at all; every question
-//                           takes its default answer (below)
-//   /DIR="folder"           the installation folder
+//                           takes its default answer
+//   /SUPPRESSMSGBOXES       with /SILENT: every remaining box is answered with
+//                           its default button without being shown
+//   /DIR="folder"           the installation folder: absolute (X:\... or
+//                           \\server\share...), shorter than 260 characters
 //   /D=folder               the same, NSIS style: last on the line, unquoted
 //   /LANG=n                 the language index (one with installer texts:
 //                           0 French, 1 English, 2 German, 3 Spanish,
 //                           4 Portuguese, 7 Turkish, 9 Romanian, 11 Italian)
 //   /NOICONS                no shortcuts
 //   /LOG="file"             the run's log lines and its result, in UTF-8
-// Switches are not case-sensitive. Without /VERYSILENT the wizard opens as
-// usual, with /DIR, /LANG and /NOICONS as its starting values.
+//   /? and /HELP            a box listing the switches and exit codes
+// Switches are not case-sensitive. Without /SILENT or /VERYSILENT the wizard
+// opens as usual, with /DIR, /LANG and /NOICONS as its starting values.
 #pragma once
 
 #include "install/install_display.h"
 
 #include <boost/filesystem/fstream.hpp>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -34,21 +43,48 @@ enum UnattendedExitCode : int {
 };
 
 struct InstallerOptions {
-    bool silent = false;
+    bool verySilent = false;            // /VERYSILENT, /S
+    bool silent = false;                // /SILENT
+    bool suppressMessageBoxes = false;  // /SUPPRESSMSGBOXES
+    bool help = false;                  // /?, /HELP
     std::optional<std::wstring> installFolder;
     std::optional<int> language;
     bool noIcons = false;
     std::optional<std::wstring> logFile;
+
+    // Nothing is shown at all: no window, no box.
+    bool ShowsNothing() const { return verySilent; }
+    // No wizard: the run goes ahead on its own (with or without a window).
+    bool Unattended() const { return verySilent || silent; }
+    // Boxes are answered with their default button instead of being shown.
+    bool AnswersBoxesByDefault() const { return verySilent || (silent && suppressMessageBoxes); }
 };
 
-// Parses the command line after the program's name. False (with the reason
-// in `error`) for an unknown switch, a switch without its value, a quoted
-// /D=, or a /LANG that names no installer language.
-bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, std::wstring& error);
+// What is wrong with a command line: the first switch that is unknown, or
+// known but with a value it does not take.
+struct CommandLineError {
+    enum Kind { kNone, kUnknownSwitch, kInvalidSwitch };
+    Kind kind = kNone;
+    std::wstring argument;  // the switch as written
+    std::wstring reason;    // why, in English, for the log file
+};
 
-// Whether the line asks for silence anywhere (/VERYSILENT or /S), so that
-// even a line that does not parse shows no message box.
-bool MentionsSilentSwitch(const std::wstring& arguments);
+// Parses the command line after the program's name. The whole line is read
+// even after a wrong switch, so that the switches that say how to report it
+// (/VERYSILENT, /SILENT, /SUPPRESSMSGBOXES, /LANG, /LOG) take effect; false
+// with the first problem in `error`: an unknown switch, a switch without its
+// value, a quoted /D=, a folder that IsAcceptedInstallFolder refuses, or a
+// /LANG that names no installer language.
+bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, CommandLineError& error);
+
+// A folder /DIR= and /D= take: absolute, either on a drive ("X:\...") or on
+// a share ("\\server\share..."), shorter than 260 characters, and without
+// characters that no file name may hold.
+bool IsAcceptedInstallFolder(const std::wstring& folder);
+
+// The button a message box of `type` (MessageBoxW's flags) answers when
+// nobody presses one: its default button (MB_DEFBUTTON1 to 3).
+int DefaultBoxAnswer(std::uint32_t type);
 
 // The process's own command line (GetCommandLineW; empty on Linux).
 std::wstring ProcessCommandLine();
@@ -86,4 +122,25 @@ private:
     std::wstring m_status;
     std::wstring m_mainProgramPath;
     std::wstring m_uninstallerPath;
+};
+
+// A display that shows the run on one display (the /SILENT window) and
+// copies its log lines to another (the log file). The paths are the shown
+// display's.
+class MirroredDisplay : public InstallDisplay {
+public:
+    MirroredDisplay(InstallDisplay& shown, InstallDisplay& copy) : m_shown(shown), m_copy(copy) {}
+
+    void SetStatus(const std::wstring& text) override;
+    void SetStatusPath(const std::wstring& path) override;
+    void AppendLogLine(const std::wstring& text, bool separator) override;
+    void ShowProgress(bool shown) override { m_shown.ShowProgress(shown); }
+    void SetProgress(unsigned long long done, unsigned long long total) override { m_shown.SetProgress(done, total); }
+    void PumpMessages() override { m_shown.PumpMessages(); }
+    std::wstring& MainProgramPath() override { return m_shown.MainProgramPath(); }
+    std::wstring& UninstallerPath() override { return m_shown.UninstallerPath(); }
+
+private:
+    InstallDisplay& m_shown;
+    InstallDisplay& m_copy;
 };

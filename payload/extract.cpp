@@ -1,12 +1,14 @@
 // The validation and extraction passes: the compressed bytes are read in
-// place from the stream's buffer, 4096 at a time, and decompressed in steps
-// of at most 4096 bytes; nothing is ever held whole.
+// place from the stream's buffer and decompressed on every core (the
+// decoder of bzip2_decoder.h), handed on in steps of at most 4096 bytes;
+// nothing is ever held whole.
 #include "payload/payload.h"
 
 #include "support/error.h"
 
+#include "payload/bzip2_decoder.h"
+
 #include <boost/filesystem/exception.hpp>
-#include <boost/iostreams/filter/bzip2.hpp>
 
 #include <algorithm>
 #include <exception>
@@ -15,59 +17,31 @@
 namespace av {
 namespace {
 
-constexpr std::streamsize block_size = 4096;
-
-// The compressed side: the stream's buffer read directly (the stream's
-// state flags stay untouched), counting what was read.
-struct counting_source {
-    using char_type = char;
-    using category = boost::iostreams::source_tag;
-
-    std::streambuf* buffer;
-    std::uint64_t* count;
-
-    std::streamsize read(char* s, std::streamsize n)
-    {
-        const std::streamsize got = buffer->sgetn(s, std::min(n, block_size));
-        if (got <= 0)
-            return -1;
-        *count += static_cast<std::uint64_t>(got);
-        return got;
-    }
-};
-
-// Decompresses everything `buffer` holds, handing the output to `sink` in
-// chunks of at most 4096 bytes, until `sink` answers false or the stream
-// ends. An empty buffer has nothing to decompress.
+// Hands the decompressed chunks of `buffer` to `sink` until it answers false
+// or the stream ends. An empty buffer has nothing to decompress.
 template <class Sink>
-void decompress(std::streambuf& buffer, std::uint64_t& compressed_read, Sink&& sink)
+void decompress(std::streambuf& buffer, std::uint64_t& compressed_read, unsigned threads, Sink&& sink)
 {
-    if (std::char_traits<char>::eq_int_type(buffer.sgetc(), std::char_traits<char>::eof()))
-        return;
-    boost::iostreams::bzip2_decompressor decompressor(false, block_size);
-    counting_source source{&buffer, &compressed_read};
-    char block[block_size];
-    for (;;) {
-        // A bzip2 error counts as one only when the decompression itself
-        // left no run-time library error behind.
-        clear_crt_error();
-        const std::streamsize n = decompressor.read(source, block, block_size);
-        if (n < 0 || !sink(block, n))
-            break;
-    }
-    decompressor.close(source, std::ios_base::in);
+    bzip2_decoding options;
+    options.threads = threads;
+    decode_bzip2(buffer, compressed_read, [&sink](const char* bytes, std::size_t count) {
+        return sink(bytes, static_cast<std::streamsize>(count));
+    }, options);
 }
 
 }  // namespace
 
-bool validate_payload(std::istream& stream)
+bool validate_payload(std::istream& stream, unsigned threads)
 {
     std::streambuf* buffer = stream.rdbuf();
     if (buffer == nullptr)
         return false;
     try {
         std::uint64_t read = 0;
-        decompress(*buffer, read, [](const char*, std::streamsize) { return true; });
+        bzip2_decoding options;
+        options.threads = threads;
+        options.keep_output = false;
+        decode_bzip2(*buffer, read, nullptr, options);
     } catch (...) {
         return false;
     }
@@ -85,7 +59,8 @@ archive_table read_archive_table(std::istream& compressed)
     std::uint64_t have = 0;
     bool sized = false;
     std::uint64_t read = 0;
-    decompress(*buffer, read, [&](const char* bytes, std::streamsize count) {
+    // Only the header is wanted: the stream filter stops right after it.
+    decode_bzip2_sequential(*buffer, read, [&](const char* bytes, std::size_t count) {
         while (count > 0 && have < wanted) {
             const auto n = std::min<std::uint64_t>(wanted - have, static_cast<std::uint64_t>(count));
             header.write(bytes, static_cast<std::streamsize>(n));
@@ -113,7 +88,7 @@ archive_table read_archive_table(std::istream& compressed)
 
 bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
                      const std::wstring& sample_folder, const std::wstring& temporary_folder,
-                     const notification_callback& on_notification, const extraction_hooks& hooks)
+                     const notification_callback& on_notification, const extraction_hooks& hooks, unsigned threads)
 {
     std::error_code code;
     std::wstring failed_path;
@@ -141,7 +116,7 @@ bool extract_payload(std::istream& stream, const platform::machine& machine, con
             return true;
         };
         try {
-            decompress(*buffer, compressed_read, offer);
+            decompress(*buffer, compressed_read, threads, offer);
             // Entries of size 0 at the very end are created by empty chunks.
             for (;;) {
                 const std::size_t before = writer->entry_index();

@@ -24,7 +24,8 @@ imemstream open_payload();
 // the stream's state is clear and it is at its end; never throws. Leaves the
 // stream at its end: the caller rewinds it. An empty stream has nothing to
 // decompress and passes; its extraction then fails with `unexpected`.
-bool validate_payload(std::istream& stream);
+// `threads`: the decoding threads (0 one per core, 1 the stream filter).
+bool validate_payload(std::istream& stream, unsigned threads = 0);
 
 // The extraction pass: delivers `started`, decompresses the stream into a
 // payload_writer, and delivers `finished` (true) or one `failed` with the
@@ -32,9 +33,11 @@ bool validate_payload(std::istream& stream);
 // payload, file or folder failures; an exception raised by a handler of
 // `started`, `finished` or `failed` becomes the failure (or, from `failed`
 // itself, propagates). Files, folders, known folders and grants are those of
-// `machine`.
+// `machine`. The notifications all come on the calling thread; `threads`
+// decode (0 one per core, 1 the stream filter on this thread).
 bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
                      const std::wstring& sample_folder, const std::wstring& temporary_folder,
-                     const notification_callback& on_notification, const extraction_hooks& hooks = {});
+                     const notification_callback& on_notification, const extraction_hooks& hooks = {},
+                     unsigned threads = 0);
 
 }  // namespace av

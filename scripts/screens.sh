@@ -3,7 +3,8 @@
 # look at. Starts the installer under Wine on a virtual screen with a window manager, walks
 # through the pages by keys with xdotool (an advanced installation left
 # before it starts, a quick one carried out, the reinstallation question,
-# the language list), and saves PNG files under build/windows/screens/.
+# the language list), then the help box of /? and the progress window of
+# /SILENT, and saves PNG files under build/windows/screens/.
 #
 #   scripts/screens.sh [program.exe]
 #
@@ -184,6 +185,50 @@ expect_title "Installer – Korvaline 6.03g" "the notice's caption is the Englis
 key Return;             shot "list-5-greek-start"
 expect_title "Installer – Korvaline 6.03g" "after Greek the wizard stays in English"
 [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] || { echo "  FAILED: the notice is still up" >&2; failures=$((failures + 1)); }
+stop
+
+# The command line: the help box in English and French, and the window of
+# /SILENT while it installs (it closes by itself when the run is over).
+echo "command line:"
+use_prefix command-line
+start en_US.UTF-8 "/?";            shot "help-en"
+expect_title "Installer – Korvaline 6.03g" "the help box carries the application title"
+key Return
+stop
+start en_US.UTF-8 /LANG=0 /HELP;   shot "help-fr"
+key Return
+stop
+start en_US.UTF-8 /LANG=1 /BOGUS;  shot "help-unknown-switch"
+key Return
+stop
+# The run of the sample product takes a second or two: pictures are taken
+# as fast as possible while the window is up, and the last one with the
+# window on it is kept.
+LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 wine "$program" /SILENT /LANG=1 >/dev/null 2>&1 &
+pids+=($!)
+seen=0
+for _ in $(seq 300); do
+  if xdotool search --onlyvisible --name 'Install' >/dev/null 2>&1; then
+    xwd -root -silent >"$work/silent.xwd" && cp "$work/silent.xwd" "$work/silent-last.xwd"
+    seen=1
+  elif [ "$seen" = 1 ]; then
+    break
+  fi
+  sleep 0.1
+done
+if [ -f "$work/silent-last.xwd" ]; then
+  convert "xwd:$work/silent-last.xwd" -trim +repage "png:$out/silent-progress.png"
+  echo "  silent-progress.png"
+else
+  echo "  FAILED: the /SILENT window did not show" >&2
+  failures=$((failures + 1))
+fi
+if xdotool search --onlyvisible --name 'Install' >/dev/null 2>&1; then
+  echo "  FAILED: the /SILENT window did not close by itself" >&2
+  failures=$((failures + 1))
+else
+  echo "  ok: the /SILENT window closed by itself"
+fi
 stop
 echo "screens in $out"
 [ "$failures" = 0 ]

@@ -1,5 +1,7 @@
 #include "support/error.h"
 
+#include <new>
+
 #include <boost/iostreams/filter/bzip2.hpp>
 #include <boost/system/system_error.hpp>
 
@@ -84,6 +86,28 @@ std::wstring error_code_text(const std::error_code& code)
     if (category == compress_category())
         return std::to_wstring(code.value());
     return std::to_wstring(static_cast<int>(compress_errc::unexpected));
+}
+
+std::uint32_t error_box_code(const std::error_code& code) noexcept
+{
+    if (code && code.category() == std::system_category())
+        return static_cast<std::uint32_t>(code.value());
+    if (code == std::errc::not_enough_memory)
+        return e_outofmemory;
+    return e_unexpected;
+}
+
+std::uint32_t current_exception_box_code() noexcept
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return e_outofmemory;
+    } catch (const std::exception& e) {
+        return error_box_code(error_from_exception(e));
+    } catch (...) {
+        return e_unexpected;
+    }
 }
 
 void throw_system_error(std::uint32_t code)

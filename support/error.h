@@ -59,6 +59,16 @@ std::wstring error_message(std::uint32_t code);
 // Shows error_message(code) in the support library's message box.
 void show_error(std::uint32_t code);
 
+// The code whose text the error box shows for a caught failure: a Windows
+// code or HRESULT (system category) as it is, an exhausted memory as
+// E_OUTOFMEMORY, anything else as E_UNEXPECTED.
+std::uint32_t error_box_code(const std::error_code& code) noexcept;
+
+// Called inside a catch block: the error box's code for the exception being
+// handled (error_from_exception, then error_box_code; std::bad_alloc is
+// E_OUTOFMEMORY, a thrown object that is no std::exception E_UNEXPECTED).
+std::uint32_t current_exception_box_code() noexcept;
+
 // Shows system_message(code) owned by `owner` (may be null); returns false.
 bool show_system_error(void* owner, std::uint32_t code);
 
@@ -70,6 +80,7 @@ bool show_system_error(void* owner, std::uint32_t code);
 
 inline constexpr std::uint32_t e_fail = 0x80004005u;
 inline constexpr std::uint32_t e_unexpected = 0x8000FFFFu;
+inline constexpr std::uint32_t e_outofmemory = 0x8007000Eu;
 
 // Application-defined codes: the customer bit, and with it the bit that makes
 // the low 16 bits a string-resource identifier.

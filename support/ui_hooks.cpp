@@ -17,6 +17,12 @@ details::message_box_function& box_function()
     return box;
 }
 
+details::box_answerer& answerer()
+{
+    static details::box_answerer answer = nullptr;
+    return answer;
+}
+
 // A box names its icon in bits 0xF0; without one, the button set chooses.
 std::uint32_t with_default_icon(std::uint32_t type)
 {
@@ -90,8 +96,15 @@ message_box_function set_message_box_function(message_box_function box)
     return std::exchange(box_function(), std::move(box));
 }
 
+void set_box_answerer(box_answerer answer)
+{
+    answerer() = answer;
+}
+
 int show_message_box(window_handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type)
 {
+    if (const box_answerer answer = answerer())
+        return answer(type);
     const message_box_function& box = box_function();
     if (box)
         return box(owner, text, caption, type);

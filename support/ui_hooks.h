@@ -67,6 +67,12 @@ message_box_function set_message_box_function(message_box_function box);
 // Shows a box through the current function.
 int show_message_box(window_handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type);
 
+// While an answerer is set, no box is shown at all: show_message_box returns
+// the answerer's button for the box's type (an unattended run answers every
+// box with its default). Null shows boxes again.
+using box_answerer = int (*)(std::uint32_t type);
+void set_box_answerer(box_answerer answerer);
+
 // Whether boxes owned by `owner` read right to left: the owner's extended
 // style WS_EX_LAYOUTRTL, or with no owner the language the user's locale
 // selects.

@@ -2,6 +2,8 @@
 // archive (see tools/README.md for the manifest format and the folders that
 // `extract` writes to).
 #include "payload/archive_builder.h"
+#include "payload/bzip2_decoder.h"
+#include "payload/crc32.h"
 #include "payload/folders.h"
 #include "platform/machine.h"
 #include "platform/memory_registry.h"
@@ -10,6 +12,7 @@
 
 #include <boost/filesystem/operations.hpp>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -28,6 +31,10 @@ const char* const usage_text =
     "  avpack list ARCHIVE            print the table\n"
     "  avpack verify ARCHIVE          run the installer's validation pass\n"
     "  avpack extract ARCHIVE ROOT    install every file below ROOT and verify it\n"
+    "\n"
+    "options of verify and extract:\n"
+    "  --threads=N    decode on N threads (default: one per core; 1: the stream filter)\n"
+    "  --phases       (extract) print the time of each phase to stderr\n"
     "\n"
     "MANIFEST: UTF-8 text, one entry per line, three fields separated by one tab:\n"
     "  SOURCE<TAB>DESTINATION<TAB>KIND\n"
@@ -167,10 +174,23 @@ int list(const fs::path& path)
     return 0;
 }
 
-int verify(const fs::path& path)
+// Options of verify and extract.
+struct run_options {
+    unsigned threads = 0;  // 0: one per core
+    bool phases = false;
+};
+
+using clock_type = std::chrono::steady_clock;
+
+double seconds_since(clock_type::time_point start)
+{
+    return std::chrono::duration<double>(clock_type::now() - start).count();
+}
+
+int verify(const fs::path& path, const run_options& options)
 {
     archive_file archive(path);
-    if (!av::validate_payload(archive.in)) {
+    if (!av::validate_payload(archive.in, options.threads)) {
         std::cout << "error: " << wide_to_utf8(av::error_code_text(av::make_error_code(av::compress_errc::validation_failed)))
                   << "\n";
         return 1;
@@ -178,7 +198,64 @@ int verify(const fs::path& path)
     return 0;
 }
 
-int extract(const fs::path& path, const fs::path& root_arg)
+// The machine's files, with the time spent opening and reading files added
+// up (the extraction's read-back).
+class timed_reading final : public av::platform::file_system {
+public:
+    timed_reading(av::platform::file_system& inner, double& seconds) : inner_(inner), seconds_(seconds) {}
+
+    std::error_code get_attributes(const std::wstring& p, std::uint32_t& a) override { return inner_.get_attributes(p, a); }
+    std::error_code set_attributes(const std::wstring& p, std::uint32_t a) override { return inner_.set_attributes(p, a); }
+    std::error_code copy_file(const std::wstring& f, const std::wstring& t, bool o) override { return inner_.copy_file(f, t, o); }
+    std::error_code move_file(const std::wstring& f, const std::wstring& t) override { return inner_.move_file(f, t); }
+    std::error_code delete_file(const std::wstring& p) override { return inner_.delete_file(p); }
+    std::error_code create_folder(const std::wstring& p) override { return inner_.create_folder(p); }
+    std::error_code remove_folder(const std::wstring& p) override { return inner_.remove_folder(p); }
+    void notify_folder_created(const std::wstring& p) override { inner_.notify_folder_created(p); }
+    std::error_code temp_file_name(const std::wstring& f, const std::wstring& x, std::wstring& p) override
+    {
+        return inner_.temp_file_name(f, x, p);
+    }
+    std::error_code create_file(const std::wstring& p, std::unique_ptr<av::platform::output_file>& f) override
+    {
+        return inner_.create_file(p, f);
+    }
+    std::error_code open_file(const std::wstring& p, std::unique_ptr<av::platform::input_file>& f) override
+    {
+        const auto t = clock_type::now();
+        std::unique_ptr<av::platform::input_file> opened;
+        const std::error_code ec = inner_.open_file(p, opened);
+        seconds_ += seconds_since(t);
+        if (!ec)
+            f = std::make_unique<timed_input>(std::move(opened), seconds_);
+        return ec;
+    }
+
+private:
+    class timed_input final : public av::platform::input_file {
+    public:
+        timed_input(std::unique_ptr<av::platform::input_file> inner, double& seconds)
+            : inner_(std::move(inner)), seconds_(seconds)
+        {
+        }
+        std::error_code read(std::span<std::byte> buffer, std::size_t& got) override
+        {
+            const auto t = clock_type::now();
+            const std::error_code ec = inner_->read(buffer, got);
+            seconds_ += seconds_since(t);
+            return ec;
+        }
+
+    private:
+        std::unique_ptr<av::platform::input_file> inner_;
+        double& seconds_;
+    };
+
+    av::platform::file_system& inner_;
+    double& seconds_;
+};
+
+int extract(const fs::path& path, const fs::path& root_arg, const run_options& options)
 {
     fs::create_directories(root_arg);
     const fs::path root = fs::canonical(root_arg);
@@ -186,20 +263,28 @@ int extract(const fs::path& path, const fs::path& root_arg)
     av::platform::rooted_known_folders folders(av::path_to_wide(root), av::path_to_wide(root / "Temp"));
     av::platform::memory_registry registry;
     const av::platform::machine& host = av::platform::system_machine();
-    const av::platform::machine machine{host.files, registry, folders, host.processes, host.shell, host.rights};
+    // The read-back is the only reading of files while the payload is
+    // extracted: its time is the time spent reading.
+    double read_back_seconds = 0;
+    timed_reading files(host.files, read_back_seconds);
+    const av::platform::machine machine{files, registry, folders, host.processes, host.shell, host.rights};
     archive_file archive(path);
     std::istream& stream = archive.in;
 
     std::error_code failure;
     std::wstring failed_path;
+    const auto start = clock_type::now();
+    double validation_seconds = 0;
     // The file phase of a fresh installation: validation first, then every
     // entry installed, except a data file that already exists (kept).
     const auto on_notification = [&](const av::notification& n) {
         using R = av::notification::result;
         if (const auto* started = std::get_if<av::notification::started>(&n)) {
             (void)started;
-            if (!av::validate_payload(stream))
+            const auto t = clock_type::now();
+            if (!av::validate_payload(stream, options.threads))
                 av::throw_compress_error(av::compress_errc::validation_failed);
+            validation_seconds = seconds_since(t);
             stream.clear();
             stream.seekg(0);
         } else if (const auto* file = std::get_if<av::notification::file_started>(&n)) {
@@ -215,7 +300,15 @@ int extract(const fs::path& path, const fs::path& root_arg)
         return R::proceed;
     };
     const bool ok = av::extract_payload(stream, machine, av::path_to_wide(root / "Install"), L"Examples",
-                                        av::path_to_wide(root / "Temp"), on_notification);
+                                        av::path_to_wide(root / "Temp"), on_notification, {}, options.threads);
+    if (options.phases) {
+        const double total = seconds_since(start);
+        std::fprintf(stderr,
+                     "phases: validation pass %.3f s; extraction pass %.3f s, of which reading back %.3f s; "
+                     "%u decoding threads\n",
+                     validation_seconds, total - validation_seconds, read_back_seconds,
+                     av::decoding_threads(options.threads));
+    }
     if (!ok) {
         std::cout << "error: " << wide_to_utf8(av::error_code_text(failure)) << "\n";
         if (!failed_path.empty())
@@ -229,7 +322,21 @@ int extract(const fs::path& path, const fs::path& root_arg)
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    run_options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--threads=", 0) == 0) {
+            const std::string n = arg.substr(10);
+            if (n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos)
+                return usage();
+            options.threads = static_cast<unsigned>(std::stoul(n));
+        } else if (arg == "--phases") {
+            options.phases = true;
+        } else {
+            args.push_back(arg);
+        }
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fputs(usage_text, args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;
@@ -240,9 +347,9 @@ int main(int argc, char** argv)
         if (args[0] == "list" && args.size() == 2)
             return list(args[1]);
         if (args[0] == "verify" && args.size() == 2)
-            return verify(args[1]);
+            return verify(args[1], options);
         if (args[0] == "extract" && args.size() == 3)
-            return extract(args[1], args[2]);
+            return extract(args[1], args[2], options);
     } catch (const std::exception& e) {
         std::cerr << "avpack: " << e.what() << "\n";
         return 1;

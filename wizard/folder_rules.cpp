@@ -94,4 +94,16 @@ std::optional<std::wstring> StartMenuFolderFromText(const std::wstring& root, co
     return QualifyPath(text, root);
 }
 
+std::wstring PickerStartPath(const std::wstring& initial, const std::optional<std::wstring>& rootPath,
+                             const std::wstring& documents) {
+    // The shell's rule for a relative path: neither a leading backslash nor
+    // a drive letter with its colon.
+    const bool relative = initial.empty() || !(initial[0] == L'\\' || (initial.size() >= 2 && initial[1] == L':'));
+    std::wstring path = relative ? std::wstring() : initial;
+    if (path.empty() && rootPath) path = *rootPath;
+    if (!path.empty() && path.back() == L':') path += L'\\';
+    if (path.empty()) path = documents;
+    return path;
+}
+
 }  // namespace wizard

@@ -12,6 +12,14 @@ namespace wizard {
 // path; trailing dots are removed. Returns "" for an unusable name.
 std::wstring UsableSubFolder(const std::wstring& name);
 
+// The folder the picker starts from, before the sub-folder rule: the
+// initial path unless it is relative by the shell's rule (a path that starts
+// with a backslash, "\\Apps", or names a drive, "D:", is not), else the
+// root's path (when there is a root); a bare drive "D:" becomes "D:\"; with
+// nothing at all, `documents`.
+std::wstring PickerStartPath(const std::wstring& initial, const std::optional<std::wstring>& rootPath,
+                             const std::wstring& documents);
+
 // The sub-folder rule: when `path` already ends with all components of
 // `subFolder` it stays; else the rest of `subFolder` after the longest
 // leading part that `path` already ends with is appended (all of it when

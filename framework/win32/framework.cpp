@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "support/error.h"
 
 namespace afx {
 
@@ -19,7 +20,32 @@ HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
 // Thrown out of a data exchange pass that failed validation.
 struct ValidationFailed {};
 
+int& WaitCursorCount() {
+    static int count = 0;
+    return count;
+}
+
+HCURSOR WaitCursorHandle() { return ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)); }
+
 }  // namespace
+
+void ReportException() noexcept {
+    try {
+        av::show_error(av::current_exception_box_code());
+    } catch (...) {
+        // The box itself failed (no memory left): nothing more can be said.
+    }
+}
+
+void ThrowCreateError(const CDialog& dialog) { av::throw_system_error(dialog.LastCreateError()); }
+
+CWaitCursor::CWaitCursor() : m_previous(::SetCursor(WaitCursorHandle())) { ++WaitCursorCount(); }
+
+CWaitCursor::~CWaitCursor() {
+    if (--WaitCursorCount() == 0) ::SetCursor(m_previous);
+}
+
+bool IsWaitCursorShown() { return WaitCursorCount() > 0; }
 
 void SetMainWindow(HWND window) { MainWindow() = window; }
 HWND GetMainWindow() { return MainWindow(); }
@@ -182,18 +208,34 @@ CDialog::~CDialog() {
 INT_PTR CDialog::DoModal(HWND parent) {
     const HWND owner = GetSafeOwner(parent, nullptr);
     m_modal = true;
+    m_initFailed = false;
     const INT_PTR result = ::DialogBoxParamW(ModuleInstance(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     m_modal = false;
-    return result;
+    return m_initFailed ? -1 : result;
 }
 
 bool CDialog::Create(HWND parent) {
     m_modal = false;
+    m_initFailed = false;
+    m_createError = 0;
+    ::SetLastError(0);
+    // (m_createError is filled by the dialog procedure when the
+    // initialisation throws.)
     const HWND window = ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(m_nIDTemplate), parent,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-    return window != nullptr;
+    if (window == nullptr) {
+        m_createError = ::GetLastError();
+        if (m_createError == 0) m_createError = ERROR_RESOURCE_NAME_NOT_FOUND;
+        m_hWnd = nullptr;
+        return false;
+    }
+    if (m_initFailed) {
+        ::DestroyWindow(window);  // forgets the window (WM_NCDESTROY)
+        return false;
+    }
+    return true;
 }
 
 void CDialog::EndDialog(int result) {
@@ -249,16 +291,51 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         dialog = reinterpret_cast<CDialog*>(lParam);
         ::SetWindowLongPtrW(window, DWLP_USER, lParam);
         dialog->m_hWnd = window;
-        return dialog->OnInitDialog();
+    } else {
+        dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
     }
-    dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
     if (dialog == nullptr) return FALSE;
 
+    if (message == WM_NCDESTROY) {
+        // The window is gone: the object must not reach it any more (its
+        // handle may soon name another window).
+        ::SetWindowLongPtrW(window, DWLP_USER, 0);
+        dialog->m_hWnd = nullptr;
+        return FALSE;
+    }
+    if (message == WM_SETCURSOR && IsWaitCursorShown()) {
+        ::SetCursor(WaitCursorHandle());
+        ::SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    try {
+        return dialog->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        if (message != WM_INITDIALOG) {
+            ReportException();
+            return FALSE;
+        }
+        // A dialog whose initialisation failed is not shown. A modal one
+        // tells why and ends; the creator of a modeless one (a page) is
+        // told by Create and reports it.
+        dialog->m_initFailed = true;
+        if (dialog->m_modal) {
+            ReportException();
+            ::EndDialog(window, -1);
+        } else {
+            dialog->m_createError = av::current_exception_box_code();
+        }
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return OnInitDialog();
     if (message == WM_COMMAND) {
-        return dialog->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     }
     LRESULT result = 0;
-    if (!dialog->OnMessage(message, wParam, lParam, result)) return FALSE;
+    if (!OnMessage(message, wParam, lParam, result)) return FALSE;
     switch (message) {
         // Messages whose result is the dialog procedure's own return value.
         case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
@@ -266,7 +343,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON: case WM_INITDIALOG:
             return static_cast<INT_PTR>(result);
         default:
-            ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+            ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
             return TRUE;
     }
 }

@@ -29,6 +29,33 @@ HWND GetSafeOwner(HWND parent, HWND* disabledTop);
 // Fills the support library's `owner` hook with GetSafeOwner.
 void InstallOwnerHook();
 
+class CDialog;
+
+// Throws the failure of a child dialog's Create as a system_error, for a
+// parent whose own initialisation cannot go on without it.
+[[noreturn]] void ThrowCreateError(const CDialog& dialog);
+
+// Called inside a catch block of a window procedure or callback: shows the
+// error box of the exception being handled (the system's text for its
+// error code, through the support library's box). Nothing thrown may leave
+// a window procedure: the system's code that called it cannot unwind.
+void ReportException() noexcept;
+
+// Shows the wait cursor from construction to destruction, also when the
+// mouse moves meanwhile: every dialog of the framework answers WM_SETCURSOR
+// with it while one of these exists. Scopes nest.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    HCURSOR m_previous;
+};
+bool IsWaitCursorShown();
+
 // A window handle with the operations the pages use. It does not own the window.
 class CWnd {
 public:
@@ -88,10 +115,14 @@ public:
     ~CDialog() override;
 
     // Runs the dialog modally; returns the EndDialog result, or -1 when it
-    // could not be created.
+    // could not be created or its initialisation failed.
     INT_PTR DoModal(HWND parent = nullptr);
     // Creates the dialog as a modeless window (a page: a child of `parent`).
+    // False, with no window left, when the template cannot be made into a
+    // window or its initialisation threw; the system's error code (or the
+    // error box's code of what was thrown) is then in LastCreateError().
     bool Create(HWND parent);
+    DWORD LastCreateError() const { return m_createError; }
     void EndDialog(int result);
 
     // Data exchange: true loads the members from the controls (and
@@ -113,9 +144,16 @@ protected:
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
+    // The dialog procedure of every dialog: dispatches to the virtual
+    // handlers, keeps exceptions from leaving (ReportException; a failed
+    // initialisation ends the dialog), shows the wait cursor while one is
+    // held, and forgets the window when it is destroyed.
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     UINT m_nIDTemplate;
     bool m_modal = false;
+    bool m_initFailed = false;
+    DWORD m_createError = 0;
 };
 
 // Owns an image list.

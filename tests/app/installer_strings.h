@@ -27,7 +27,7 @@ inline std::wstring FromUtf8(const std::string& text) {
 }
 
 // id -> text of every entry "    <id>, "<text>"" of the file; "" stands for
-// one quote, \r and \n for themselves.
+// one quote, \r, \n and \t for themselves.
 inline std::map<int, std::wstring> InstallerStrings() {
     std::map<int, std::wstring> table;
     // This header lies in tests/app/ of the source tree.
@@ -45,6 +45,7 @@ inline std::map<int, std::wstring> InstallerStrings() {
             if (raw[i] == '"' && i + 1 < raw.size() && raw[i + 1] == '"') { text += '"'; ++i; }
             else if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == 'r') { text += '\r'; ++i; }
             else if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == 'n') { text += '\n'; ++i; }
+            else if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == 't') { text += '\t'; ++i; }
             else text += raw[i];
         }
         table[id] = FromUtf8(text);

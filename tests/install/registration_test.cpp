@@ -1,5 +1,5 @@
-// The program list's entry and the product path value: the twelve values in
-// their order and types, the recorder's view of a new and of an existing key,
+// The program list's entry and the product path value: the twelve values and
+// the three package managers read, in their order and types, the recorder's view of a new and of an existing key,
 // and what a rollback makes of each.
 #include "install/registration.h"
 
@@ -35,6 +35,8 @@ protected:
         v.displayVersion = L"6.3.7.1";
         v.publisher = L"Arvell & Divizere";
         v.language = 1;
+        v.installFolder = L"C:\\Program Files\\Arvell & Divizere\\Korvaline 6";
+        v.sizeKiB = 5321;
         return v;
     }
 
@@ -58,7 +60,7 @@ protected:
     }
 };
 
-TEST_F(Registration, FirstInstallationWritesTwelveValuesInOrderAndARollbackDeletesTheKey)
+TEST_F(Registration, FirstInstallationWritesFifteenValuesInOrderAndARollbackDeletesTheKey)
 {
     ASSERT_TRUE(register_uninstall(registry, log, Values()));
 
@@ -69,8 +71,15 @@ TEST_F(Registration, FirstInstallationWritesTwelveValuesInOrderAndARollbackDelet
     const std::vector<std::wstring> expected = {L"DisplayName", L"UninstallString", L"DisplayIcon",
                                                 L"DisplayVersion", L"Publisher", L"URLInfoAbout",
                                                 L"HelpLink", L"URLUpdateInfo", L"HelpTelephone",
-                                                L"NoModify", L"NoRepair", L"AvLanguage"};
+                                                L"NoModify", L"NoRepair", L"AvLanguage",
+                                                L"QuietUninstallString", L"InstallLocation", L"EstimatedSize"};
     EXPECT_EQ(names, expected);
+
+    // A package manager runs the quiet command as it stands: the path with
+    // its spaces quoted, then the uninstaller's silent switch.
+    EXPECT_EQ(StringOf(kKeyPath, L"QuietUninstallString"),
+              L"\"C:\\Program Files\\Arvell & Divizere\\Korvaline 6\\Uninstall.exe\" /S");
+    EXPECT_EQ(StringOf(kKeyPath, L"InstallLocation"), Values().installFolder);
 
     // Paths with spaces stay unquoted; strings carry their terminator.
     registry_value uninstall;
@@ -79,7 +88,8 @@ TEST_F(Registration, FirstInstallationWritesTwelveValuesInOrderAndARollbackDelet
     EXPECT_EQ(uninstall.data.size(), (Values().uninstallerPath.size() + 1) * 2);
     EXPECT_EQ(StringOf(kKeyPath, L"DisplayIcon"), Values().mainProgramPath + L",0");
     EXPECT_EQ(StringOf(kKeyPath, L"DisplayVersion"), L"6.3.7.1");
-    for (const auto& [name, number] : {std::pair{L"NoModify", 1u}, {L"NoRepair", 1u}, {L"AvLanguage", 1u}}) {
+    for (const auto& [name, number] :
+         {std::pair{L"NoModify", 1u}, {L"NoRepair", 1u}, {L"AvLanguage", 1u}, {L"EstimatedSize", 5321u}}) {
         registry_value value;
         std::uint32_t read = 0;
         ASSERT_FALSE(key->query_value(name, value));
@@ -113,7 +123,20 @@ TEST_F(Registration, ExistingKeyIsSavedBeforeItChangesAndARollbackRestoresIt)
 
     log.RollBack();
     EXPECT_EQ(StringOf(kKeyPath, L"DisplayName"), L"Korvane 6.03f");
-    EXPECT_EQ(StringOf(kKeyPath, L"UninstallString"), L"<missing>");
+    for (const wchar_t* name : {L"UninstallString", L"QuietUninstallString", L"InstallLocation", L"EstimatedSize"}) {
+        registry_value value;
+        EXPECT_TRUE(read_value(registry, kKeyPath, name, value)) << name;  // an error: no such value
+    }
+}
+
+TEST(RegistrationValues, SizeInKiBRoundsUp)
+{
+    EXPECT_EQ(SizeInKiB(0), 0u);
+    EXPECT_EQ(SizeInKiB(1), 1u);
+    EXPECT_EQ(SizeInKiB(1024), 1u);
+    EXPECT_EQ(SizeInKiB(1025), 2u);
+    EXPECT_EQ(SizeInKiB(5ull << 30), 5u << 20);
+    EXPECT_EQ(SizeInKiB(~0ull), 0xFFFFFFFFu);
 }
 
 TEST_F(Registration, AFailedDisplayNameFailsTheRegistrationButWritesTheRest)

@@ -236,6 +236,17 @@ payload_files() {
   done < <(payload_rows)
 }
 
+# The product's size as the program list shows it ("EstimatedSize"): every
+# payload file but the temporary ones, in KiB rounded up.
+payload_kib() {
+  local kind path src bytes=0
+  while IFS=$'\t' read -r kind path src; do
+    [ "$kind" = 5 ] && continue
+    bytes=$((bytes + $(stat -c %s "$src")))
+  done < <(payload_files)
+  echo $(((bytes + 1023) / 1024))
+}
+
 # The entries a first installation on this machine must record, in order,
 # without their indexes ("code:flag -- path"). Run before the installation:
 # a folder is recorded when it does not exist yet.
@@ -341,17 +352,20 @@ expect_registration() {
   phone=$(printf '%s\n' "$dump" | sed -n 's/^"HelpTelephone"=sz:\(.*\)\\x00$/\1/p')
   [[ $url =~ ^https?://[^[:space:]]+$ ]] || fail "URLInfoAbout is not a web address: '$url'"
   [[ $phone =~ [0-9] ]] || fail "HelpTelephone holds no number: '$phone'"
-  expect_eq "the uninstall key's twelve values" "$dump" \
+  expect_eq "the uninstall key's twelve values and the three package managers read" "$dump" \
 "[${keys[0]}]
 \"AvLanguage\"=dword:00000001
 \"DisplayIcon\"=sz:$install_dir\\Korvane.exe,0\\x00
 \"DisplayName\"=sz:$label\\x00
 \"DisplayVersion\"=sz:6.3.7.1\\x00
+\"EstimatedSize\"=dword:$(printf '%08x' "$(payload_kib)")
 \"HelpLink\"=sz:$url\\x00
 \"HelpTelephone\"=sz:$phone\\x00
+\"InstallLocation\"=sz:$install_dir\\x00
 \"NoModify\"=dword:00000001
 \"NoRepair\"=dword:00000001
 \"Publisher\"=sz:Arvell & Divizere\\x00
+\"QuietUninstallString\"=sz:\"$install_dir\\Uninstall.exe\" /S\\x00
 \"URLInfoAbout\"=sz:$url\\x00
 \"URLUpdateInfo\"=sz:$url\\x00
 \"UninstallString\"=sz:$install_dir\\Uninstall.exe\\x00"
@@ -622,6 +636,109 @@ scenario_uninstall() {
   expect_eq "the uninstaller's exit code" "$out" "exit=0"
   snapshot uninstalled
   expect_same_machine "installed, then uninstalled" clean uninstalled
+  finish
+}
+
+# --- what administrators and their tools expect ---------------------------------
+# (Scenarios of the command line, the /SILENT window and the package
+# managers' uninstall entry.)
+
+# watch_installer ARGUMENTS: runs the installer without /VERYSILENT under the
+# probe's watch (boxes are answered with OK as a person would); sets
+# watch_out (window=, box= and exit= lines) and exit_code.
+watch_installer() {
+  [ -f "$installer" ] || fatal "the installer is not built: $installer"
+  watch_out=$(probe watch "\"$(host_path "$installer")\" $*")
+  exit_code=$(printf '%s\n' "$watch_out" | sed -n 's/^exit=//p')
+}
+
+# /DIR= and /D= take only an absolute folder shorter than 260 characters:
+# anything else ends with 1639 before the machine is touched.
+scenario_folder_refused() {
+  new_prefix
+  snapshot before
+  local long
+  long="C:\\$(printf '%*s' 297 '' | tr ' ' k)"  # 300 characters
+  local -a lines=("/DIR=Korvane" "/DIR=..\\Korvane" "/DIR=\"$long\"" "/D=Korvane" "/D=..\\Korvane" "/D=$long")
+  local line
+  for line in "${lines[@]}"; do
+    run_installer "$line"
+    [ "$exit_code" = 1639 ] || fail "$line: exit code $exit_code, expected 1639"
+    grep -q 'Result: 1639' "$run_log" || fail "$line: the log does not give the result 1639"
+  done
+  snapshot after
+  expect_same_machine "installations refused for their folder" before after
+  finish
+}
+
+# /? shows the help box (in the language asked for) and ends with 0; a wrong
+# switch is named first and ends with 1639; with /VERYSILENT no window and
+# no box at all. None changes the machine.
+scenario_help() {
+  new_prefix
+  snapshot before
+  watch_installer "/?"
+  expect_eq "the exit code of /?" "$exit_code" 0
+  local box
+  box=$(printf '%s\n' "$watch_out" | sed -n 's/^box=//p')
+  [ -n "$box" ] || fail "/? showed no box: $watch_out"
+  local item
+  for item in /SILENT /VERYSILENT /SUPPRESSMSGBOXES /DIR= /D= /LANG= /NOICONS /LOG= /HELP 1602 1603 1618 1638 1639 1925 2000; do
+    [[ $box == *"$item"* ]] || fail "the help box does not name $item"
+  done
+  watch_installer "/LANG=0 /HELP"
+  expect_eq "the exit code of /HELP" "$exit_code" 0
+  [[ $(printf '%s\n' "$watch_out" | sed -n 's/^box=//p') == *"Codes de sortie"* ]] ||
+    fail "the help box is not in French with /LANG=0: $watch_out"
+  watch_installer "/LANG=1 /BOGUS"
+  expect_eq "the exit code of a wrong switch" "$exit_code" 1639
+  [[ $(printf '%s\n' "$watch_out" | sed -n 's/^box=//p') == "Unknown switch: /BOGUS\x0d\x0a\x0d\x0a"* ]] ||
+    fail "the box does not name the wrong switch first: $watch_out"
+  watch_installer "/VERYSILENT /BOGUS"
+  expect_eq "what /VERYSILENT /BOGUS shows and its exit code" "$watch_out" "exit=1639"
+  snapshot after
+  expect_same_machine "help and refused command lines" before after
+  finish
+}
+
+# /SILENT installs with nobody pressing a key: its progress window shows
+# and closes by itself, no box appears, and the machine is installed as by
+# /VERYSILENT.
+scenario_silent() {
+  new_prefix
+  snapshot clean
+  expected_fresh_entries >"$work/fresh.expected"
+  run_log=$work/silent.log
+  watch_installer "/SILENT /LANG=1 /LOG=\"$(host_path "$run_log")\""
+  expect_eq "the exit code of /SILENT" "$exit_code" 0
+  expect_eq "the windows of /SILENT" "$(printf '%s\n' "$watch_out" | grep -v '^exit=')" \
+    "window=Installer – $label"
+  grep -q 'Result: 0' "$run_log" || fail "the log of /SILENT does not give the result 0"
+  snapshot installed
+  read_ulog fresh || { finish; return; }
+  expect_file_eq "the uninstall log's entries" "$work/fresh.entries" "$work/fresh.expected"
+  expect_payload_installed
+  expect_registration installed
+  expect_shortcuts
+  finish
+}
+
+# A package manager removes the product with the uninstall entry's
+# QuietUninstallString as it stands, without a question, and the machine is
+# as it was.
+scenario_quiet_uninstall() {
+  new_prefix
+  install_fresh_and_check
+  local listed
+  listed=$(win uninstaller --list 2>/dev/null | tr -d '\r')
+  [[ $listed == *"$label"* ]] || fail "Wine's list of installed programs does not show $label: $listed"
+  local quiet
+  quiet=$(sed -n 's/^"QuietUninstallString"=sz:\(.*\)\\x00$/\1/p' "$work/installed.reg")
+  expect_eq "QuietUninstallString" "$quiet" "\"$install_dir\\Uninstall.exe\" /S"
+  watch_out=$(probe watch "$quiet")
+  expect_eq "what the quiet uninstallation shows and its exit code" "$watch_out" "exit=0"
+  snapshot uninstalled
+  expect_same_machine "installed, then removed by QuietUninstallString" clean uninstalled
   finish
 }
 

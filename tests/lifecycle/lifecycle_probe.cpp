@@ -24,6 +24,11 @@
 //   lifecycle_probe hold FILE COMMAND_LINE
 //       the same while this process holds FILE open without sharing, as a
 //       virus scanner or a running program may hold it
+//   lifecycle_probe watch COMMAND_LINE
+//       runs COMMAND_LINE like "run" and watches the program's top-level
+//       windows meanwhile: window=<title> for each one that shows, and for
+//       a message box box=<text> (line ends as \x0d\x0a), after which the
+//       box is answered with OK as a person would; then exit=<code>
 //   lifecycle_probe folder CSIDL...
 //       folder=<path> for each shell folder (decimal CSIDL), as the
 //       installer asks for it, or "absent"
@@ -281,6 +286,57 @@ int run_program(const wchar_t* command_line)
     return 0;
 }
 
+struct watched_windows {
+    DWORD process = 0;
+    std::vector<HWND> seen;
+};
+
+BOOL CALLBACK note_window(HWND window, LPARAM data)
+{
+    auto& watched = *reinterpret_cast<watched_windows*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != watched.process || !IsWindowVisible(window))
+        return TRUE;
+    if (std::find(watched.seen.begin(), watched.seen.end(), window) != watched.seen.end())
+        return TRUE;
+    watched.seen.push_back(window);
+    wchar_t title[512] = {};
+    GetWindowTextW(window, title, 512);
+    print(L"window=" + escaped(title));
+    // A message box's text is its static control 0xFFFF.
+    constexpr int kMessageBoxText = 0xFFFF;
+    if (const HWND text = GetDlgItem(window, kMessageBoxText)) {
+        std::vector<wchar_t> buffer(static_cast<std::size_t>(GetWindowTextLengthW(text)) + 1);
+        GetWindowTextW(text, buffer.data(), static_cast<int>(buffer.size()));
+        print(L"box=" + escaped(buffer.data()));
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+
+int watch_program(const wchar_t* command_line)
+{
+    std::wstring command = command_line;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 5;
+    CloseHandle(process.hThread);
+    watched_windows watched;
+    watched.process = process.dwProcessId;
+    while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT)
+        EnumWindows(&note_window, reinterpret_cast<LPARAM>(&watched));
+    DWORD code = 0;
+    const BOOL got = GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    if (!got)
+        return 5;
+    print(L"exit=" + std::to_wstring(static_cast<long>(code)));
+    return 0;
+}
+
 int hold_and_run(const wchar_t* file, const wchar_t* command_line)
 {
     const HANDLE held = CreateFileW(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -324,6 +380,8 @@ int main()
         result = print_attributes(argc - 2, argv.get() + 2);
     else if (command == L"run" && argc == 3)
         result = run_program(argv.get()[2]);
+    else if (command == L"watch" && argc == 3)
+        result = watch_program(argv.get()[2]);
     else if (command == L"hold" && argc == 4)
         result = hold_and_run(argv.get()[2], argv.get()[3]);
     else if (command == L"folder")

@@ -1,3 +1,4 @@
+#include "bzip2_streams.h"
 #include "payload_fixture.h"
 
 #include "payload/crc32.h"
@@ -27,18 +28,18 @@ std::string pattern(std::size_t size, unsigned seed)
     return s;
 }
 
-class Extraction : public av_test::PayloadFixture {
+class ExtractionBase : public av_test::PayloadFixture {
 protected:
     // Runs the installer's two passes over a compressed archive: validation,
-    // rewind, extraction.
-    bool run(const std::string& compressed, bool validate_first = true)
+    // rewind, extraction; both decode on `threads` threads.
+    bool run_on(unsigned threads, const std::string& compressed, bool validate_first = true)
     {
         av::imemstream stream(compressed.data(), compressed.size());
         av::extraction_hooks hooks;
         hooks.sleep = [](std::chrono::milliseconds) {};
         auto callback = [&](const av::notification& n) {
             if (n.index() == 0 && validate_first) {
-                m_validated = av::validate_payload(stream);
+                m_validated = av::validate_payload(stream, threads);
                 if (!m_validated)
                     av::throw_compress_error(av::compress_errc::validation_failed);
                 stream.clear();
@@ -46,7 +47,7 @@ protected:
             }
             return m_log.on(n);
         };
-        return av::extract_payload(stream, machine(), install(), m_sample, m_temporary, callback, hooks);
+        return av::extract_payload(stream, machine(), install(), m_sample, m_temporary, callback, hooks, threads);
     }
 
     std::string code_text() const
@@ -74,7 +75,23 @@ protected:
     std::wstring m_temporary;
 };
 
-TEST_F(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
+// Every case runs through the stream filter (1 thread) and through the
+// parallel decoder (2 and 4 threads, whatever the machine's cores).
+class Extraction : public ExtractionBase, public ::testing::WithParamInterface<unsigned> {
+protected:
+    unsigned threads() const { return GetParam(); }
+    bool run(const std::string& compressed, bool validate_first = true)
+    {
+        return run_on(threads(), compressed, validate_first);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Decoders, Extraction, ::testing::Values(1u, 2u, 4u),
+                         [](const ::testing::TestParamInfo<unsigned>& info) {
+                             return "threads_" + std::to_string(info.param);
+                         });
+
+TEST_P(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
 {
     av::archive_builder b;
     const std::string big = pattern(10000, 1);
@@ -114,7 +131,7 @@ TEST_F(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
     EXPECT_EQ(progress.back(), "progress " + std::to_string(archive.size()) + "/" + std::to_string(archive.size()));
 }
 
-TEST_F(Extraction, DataIsWrittenInChunksOfAtMost4096Bytes)
+TEST_P(Extraction, DataIsWrittenInChunksOfAtMost4096Bytes)
 {
     av::archive_builder b;
     b.add_data(L"big.bin", L"<InstallPath>", 0, pattern(50000, 2));
@@ -128,7 +145,7 @@ TEST_F(Extraction, DataIsWrittenInChunksOfAtMost4096Bytes)
     EXPECT_EQ(last, b.header().size() + 50000);
 }
 
-TEST_F(Extraction, EmptyTableSucceedsWithoutFiles)
+TEST_P(Extraction, EmptyTableSucceedsWithoutFiles)
 {
     av::archive_builder b;
     ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
@@ -136,7 +153,7 @@ TEST_F(Extraction, EmptyTableSucceedsWithoutFiles)
     EXPECT_FALSE(fs::exists(av::wide_to_path(install())));
 }
 
-TEST_F(Extraction, OneByteMoreThanTheTableFailsAfterEveryFileIsVerified)
+TEST_P(Extraction, OneByteMoreThanTheTableFailsAfterEveryFileIsVerified)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -150,7 +167,7 @@ TEST_F(Extraction, OneByteMoreThanTheTableFailsAfterEveryFileIsVerified)
     EXPECT_TRUE(m_log.failed_path.empty());
 }
 
-TEST_F(Extraction, MalformedHeadersAreRejectedBeforeAnyFile)
+TEST_P(Extraction, MalformedHeadersAreRejectedBeforeAnyFile)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -187,7 +204,7 @@ TEST_F(Extraction, MalformedHeadersAreRejectedBeforeAnyFile)
     EXPECT_FALSE(fs::exists(av::wide_to_path(install())));
 }
 
-TEST_F(Extraction, ChecksumMismatchFailsWithThreeAndNamesTheFile)
+TEST_P(Extraction, ChecksumMismatchFailsWithThreeAndNamesTheFile)
 {
     av::archive_builder b;
     b.add_data(L"good.bin", L"<InstallPath>", 0, "good");
@@ -202,7 +219,7 @@ TEST_F(Extraction, ChecksumMismatchFailsWithThreeAndNamesTheFile)
     EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done good.bin"}));
 }
 
-TEST_F(Extraction, CorruptCompressedDataFailsValidationAndExtraction)
+TEST_P(Extraction, CorruptCompressedDataFailsValidationAndExtraction)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, pattern(20000, 4));
@@ -215,7 +232,7 @@ TEST_F(Extraction, CorruptCompressedDataFailsValidationAndExtraction)
     in_block_header[6] ^= 0x55;
     for (const std::string* damaged : {&in_data, &in_block_header}) {
         av::imemstream stream(damaged->data(), damaged->size());
-        EXPECT_FALSE(av::validate_payload(stream));
+        EXPECT_FALSE(av::validate_payload(stream, threads()));
     }
 
     // The installer stops at the validation (4) ...
@@ -229,19 +246,19 @@ TEST_F(Extraction, CorruptCompressedDataFailsValidationAndExtraction)
     EXPECT_EQ(m_log.failed_count, 1);
 }
 
-TEST_F(Extraction, TruncatedCompressedDataIsABzip2Error)
+TEST_P(Extraction, TruncatedCompressedDataIsABzip2Error)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, pattern(20000, 5));
     const std::string compressed = av::bzip2_compress(b.bytes());
     const std::string cut = compressed.substr(0, compressed.size() - 10);
     av::imemstream stream(cut.data(), cut.size());
-    EXPECT_FALSE(av::validate_payload(stream));
+    EXPECT_FALSE(av::validate_payload(stream, threads()));
     ASSERT_FALSE(run(cut, false));
     EXPECT_EQ(code_text(), "6");
 }
 
-TEST_F(Extraction, ShortArchiveFailsWithSevenAndNamesTheUnfinishedFile)
+TEST_P(Extraction, ShortArchiveFailsWithSevenAndNamesTheUnfinishedFile)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "complete");
@@ -253,25 +270,25 @@ TEST_F(Extraction, ShortArchiveFailsWithSevenAndNamesTheUnfinishedFile)
     EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done a.bin"}));
 }
 
-TEST_F(Extraction, EmptyPayloadPassesValidationAndFailsWithSeven)
+TEST_P(Extraction, EmptyPayloadPassesValidationAndFailsWithSeven)
 {
     av::imemstream empty;
-    EXPECT_TRUE(av::validate_payload(empty));
+    EXPECT_TRUE(av::validate_payload(empty, threads()));
     ASSERT_FALSE(run(std::string()));
     EXPECT_EQ(code_text(), "7");
     EXPECT_EQ(m_log.lines, (std::vector<std::string>{"started", "failed compress:7"}));
 }
 
-TEST_F(Extraction, DataAfterTheBzip2StreamFailsValidation)
+TEST_P(Extraction, DataAfterTheBzip2StreamFailsValidation)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
     const std::string compressed = av::bzip2_compress(b.bytes()) + "trailing";
     av::imemstream stream(compressed.data(), compressed.size());
-    EXPECT_FALSE(av::validate_payload(stream));
+    EXPECT_FALSE(av::validate_payload(stream, threads()));
 }
 
-TEST_F(Extraction, AbortAnswersRaiseInterrupted)
+TEST_P(Extraction, AbortAnswersRaiseInterrupted)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -290,7 +307,7 @@ TEST_F(Extraction, AbortAnswersRaiseInterrupted)
     EXPECT_TRUE(m_log.only("file_started").empty());
 }
 
-TEST_F(Extraction, SkippedEntryIsConsumedWithoutWritingOrVerifying)
+TEST_P(Extraction, SkippedEntryIsConsumedWithoutWritingOrVerifying)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -304,7 +321,7 @@ TEST_F(Extraction, SkippedEntryIsConsumedWithoutWritingOrVerifying)
     EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done a.bin", "file_done c.bin"}));
 }
 
-TEST_F(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
+TEST_P(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
 {
     av::archive_builder b;
     b.add_data(L"m1.dat", L"<CommonData>\\Arvell & Divizere\\Korvane", k(entry_kind::data_file), "1");
@@ -323,7 +340,7 @@ TEST_F(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
     }
 }
 
-TEST_F(Extraction, MissingKnownFolderFailsWithSevenBeforeAnyFile)
+TEST_P(Extraction, MissingKnownFolderFailsWithSevenBeforeAnyFile)
 {
     m_missing = {av::platform::csidl::appdata};
     av::archive_builder b;
@@ -334,7 +351,7 @@ TEST_F(Extraction, MissingKnownFolderFailsWithSevenBeforeAnyFile)
     EXPECT_TRUE(m_log.only("file_started").empty());
 }
 
-TEST_F(Extraction, PlaceholderInOtherLetterCaseIsRefused)
+TEST_P(Extraction, PlaceholderInOtherLetterCaseIsRefused)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<installpath>\\x", 0, "alpha");
@@ -343,7 +360,7 @@ TEST_F(Extraction, PlaceholderInOtherLetterCaseIsRefused)
     EXPECT_TRUE(m_log.only("file_started").empty());
 }
 
-TEST_F(Extraction, EntryWithoutAFileNameIsRefused)
+TEST_P(Extraction, EntryWithoutAFileNameIsRefused)
 {
     for (const wchar_t* source : {L"C:\\build\\", L"..", L"dir/."}) {
         m_log = {};
@@ -354,7 +371,7 @@ TEST_F(Extraction, EntryWithoutAFileNameIsRefused)
     }
 }
 
-TEST_F(Extraction, ReadOnlyDestinationIsOverwritten)
+TEST_P(Extraction, ReadOnlyDestinationIsOverwritten)
 {
     const fs::path inst = av::wide_to_path(install());
     fs::create_directories(inst);
@@ -366,7 +383,7 @@ TEST_F(Extraction, ReadOnlyDestinationIsOverwritten)
     EXPECT_EQ(av_test::read_all(inst / "t.tmp"), "new");
 }
 
-TEST_F(Extraction, FolderThatCannotBeCreatedFailsWithTheSystemsCode)
+TEST_P(Extraction, FolderThatCannotBeCreatedFailsWithTheSystemsCode)
 {
     const fs::path inst = av::wide_to_path(install());
     fs::create_directories(inst);
@@ -383,7 +400,7 @@ TEST_F(Extraction, FolderThatCannotBeCreatedFailsWithTheSystemsCode)
     EXPECT_EQ(m_log.only("file_started").size(), 1u);
 }
 
-TEST_F(Extraction, SharingViolationTwiceThenClearedInstallsNormally)
+TEST_P(Extraction, SharingViolationTwiceThenClearedInstallsNormally)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -392,7 +409,7 @@ TEST_F(Extraction, SharingViolationTwiceThenClearedInstallsNormally)
     EXPECT_EQ(m_read_backs, 3);
 }
 
-TEST_F(Extraction, FourthSharingViolationFails)
+TEST_P(Extraction, FourthSharingViolationFails)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -403,7 +420,57 @@ TEST_F(Extraction, FourthSharingViolationFails)
     EXPECT_EQ(m_log.failed_path, av::path_to_wide(av::wide_to_path(install()) / "a.bin"));
 }
 
-TEST_F(Extraction, AFailedWriteOrCloseFailsWithTheMachinesCode)
+// The parallel decoder against the stream filter on archives of many blocks,
+// sound and damaged: the same notifications, the same code, the same files.
+class SameAsTheStreamFilter : public ExtractionBase {
+protected:
+    struct outcome {
+        bool ok;
+        std::vector<std::string> lines;
+        std::string code;
+        std::map<std::string, std::string> files;
+    };
+
+    outcome observe(unsigned threads, const std::string& compressed, bool validate_first)
+    {
+        const fs::path inst = av::wide_to_path(install());
+        fs::remove_all(inst);
+        m_log = {};
+        outcome o;
+        o.ok = run_on(threads, compressed, validate_first);
+        o.lines = m_log.lines;
+        o.code = code_text();
+        if (fs::exists(inst))
+            for (const auto& e : fs::directory_iterator(inst))
+                o.files[e.path().filename().string()] = av_test::read_all(e.path());
+        return o;
+    }
+};
+
+TEST_F(SameAsTheStreamFilter, DamagedArchivesOfManyBlocksStopAtTheSamePoint)
+{
+    av::archive_builder b;
+    for (unsigned i = 0; i < 12; ++i)
+        b.add_data(L"file" + std::to_wstring(i) + L".bin", L"<InstallPath>", 0, av_test::mixed_data(45000, 20 + i));
+    const std::string good = av_test::compress_bzip2(b.bytes(), 1);
+    auto variants = av_test::damaged_variants(good);
+    variants.emplace_back("sound", good);
+    for (const auto& [name, bytes] : variants) {
+        for (const bool validate_first : {false, true}) {
+            const outcome filter = observe(1, bytes, validate_first);
+            const outcome parallel = observe(2, bytes, validate_first);
+            EXPECT_EQ(parallel.ok, filter.ok) << name << " " << validate_first;
+            EXPECT_EQ(parallel.code, filter.code) << name << " " << validate_first;
+            EXPECT_EQ(parallel.lines, filter.lines) << name << " " << validate_first;
+            EXPECT_EQ(parallel.files, filter.files) << name << " " << validate_first;
+            if (name == "sound") {
+                EXPECT_TRUE(parallel.ok);
+            }
+        }
+    }
+}
+
+TEST_P(Extraction, AFailedWriteOrCloseFailsWithTheMachinesCode)
 {
     const struct {
         av::platform::operation op;
@@ -425,7 +492,7 @@ TEST_F(Extraction, AFailedWriteOrCloseFailsWithTheMachinesCode)
     }
 }
 
-TEST_F(Extraction, RelativeInstallFolderWritesNothing)
+TEST_F(ExtractionBase, RelativeInstallFolderWritesNothing)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
@@ -437,7 +504,7 @@ TEST_F(Extraction, RelativeInstallFolderWritesNothing)
     EXPECT_EQ(m_log.only("file_done").size(), 0u);
 }
 
-TEST_F(Extraction, VerificationRetriesOnlySharingViolationsOneSecondApart)
+TEST_F(ExtractionBase, VerificationRetriesOnlySharingViolationsOneSecondApart)
 {
     const fs::path file = m_root / "x";
     av_test::write_all(file, "abc");
@@ -469,7 +536,7 @@ TEST_F(Extraction, VerificationRetriesOnlySharingViolationsOneSecondApart)
     }
 }
 
-TEST_F(Extraction, WriterIgnoresEverythingAfterAFailure)
+TEST_F(ExtractionBase, WriterIgnoresEverythingAfterAFailure)
 {
     av::payload_writer writer(machine(), L"", L"", L"", nullptr);
     const char bad[8] = {1, 0, 0, 0, 1, 0, 0, 0};  // header_size with high bits

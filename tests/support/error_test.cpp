@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <future>
+#include <new>
 #include <ios>
 #include <stdexcept>
 
@@ -122,6 +124,32 @@ TEST(ThrowSystemError, RaisesTheCodeInTheSystemCategory)
         EXPECT_EQ(e.code(), (std::error_code{5, std::system_category()}));
         EXPECT_EQ(av::error_code_text(e.code()), L"1:00000005");
     }
+}
+
+// The code whose system text the error box shows for what a window
+// procedure caught.
+std::uint32_t BoxCodeOf(const std::function<void()>& thrower)
+{
+    try {
+        thrower();
+    } catch (...) {
+        return av::current_exception_box_code();
+    }
+    return 0;
+}
+
+TEST(ErrorBoxCode, WhatTheBoxTellsForEachKindOfFailure)
+{
+    EXPECT_EQ(BoxCodeOf([] { av::throw_system_error(5); }), 5u);
+    EXPECT_EQ(BoxCodeOf([] { throw std::system_error(static_cast<int>(0x80070057), std::system_category()); }),
+              0x80070057u);
+    EXPECT_EQ(BoxCodeOf([] { throw std::bad_alloc(); }), av::e_outofmemory);
+    EXPECT_EQ(BoxCodeOf([] { throw std::system_error(std::make_error_code(std::errc::not_enough_memory)); }),
+              av::e_outofmemory);
+    EXPECT_EQ(BoxCodeOf([] { av::throw_compress_error(av::compress_errc::invalid_checksum); }), av::e_unexpected);
+    EXPECT_EQ(BoxCodeOf([] { throw std::runtime_error("boom"); }), av::e_unexpected);
+    EXPECT_EQ(BoxCodeOf([] { throw 42; }), av::e_unexpected);
+    EXPECT_EQ(av::error_box_code({}), av::e_unexpected);
 }
 
 }  // namespace

@@ -13,6 +13,21 @@ using namespace winpath;
 const std::wstring kStartMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 const std::wstring kPrograms = kStartMenu + L"\\Programs";
 
+TEST(PickerStart, RelativePathsAreDiscardedByTheShellsRule) {
+    const std::wstring documents = L"C:\\Users\\me\\Documents";
+    const std::optional<std::wstring> root = L"C:\\ProgramData\\Start Menu\\Programs";
+    EXPECT_EQ(PickerStartPath(L"D:", std::nullopt, documents), L"D:\\");
+    EXPECT_EQ(PickerStartPath(L"\\Apps", std::nullopt, documents), L"\\Apps");
+    EXPECT_EQ(PickerStartPath(L"D:Apps", std::nullopt, documents), L"D:Apps");
+    EXPECT_EQ(PickerStartPath(L"D:\\Apps", std::nullopt, documents), L"D:\\Apps");
+    EXPECT_EQ(PickerStartPath(L"\\\\server\\share", std::nullopt, documents), L"\\\\server\\share");
+    EXPECT_EQ(PickerStartPath(L"Apps", std::nullopt, documents), documents);
+    EXPECT_EQ(PickerStartPath(L"..\\Apps", std::nullopt, documents), documents);
+    EXPECT_EQ(PickerStartPath(L"", std::nullopt, documents), documents);
+    EXPECT_EQ(PickerStartPath(L"Apps", root, documents), *root);
+    EXPECT_EQ(PickerStartPath(L"", std::nullopt, L""), L"");
+}
+
 TEST(SubFolderRule, ProposesTheProductFolder) {
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps", L"Korvaline 6", std::nullopt), L"D:\\Apps\\Korvaline 6");
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\Korvaline 6", L"Korvaline 6", std::nullopt),

@@ -4,7 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "lang/languages.h"
+#include "framework/win32/framework.h"
+#include "support/error.h"
 #include "support/win_path.h"
 #include "wizard/folder_rules.h"
 
@@ -72,20 +73,7 @@ HWND PickerOwner() {
 
 }  // namespace
 
-void ShowPickerError(HWND owner, unsigned long code) {
-    wchar_t* text = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = text != nullptr ? text : L"";
-    if (text != nullptr) ::LocalFree(text);
-    if (message.empty()) message = L"Error " + std::to_wstring(code);
-    UINT type = MB_ICONWARNING;
-    const bool rightToLeft = owner != nullptr
-                                 ? (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0
-                                 : IsRightToLeftLanguage(LanguageFromUserLocale(0));
-    if (rightToLeft) type |= MB_RTLREADING;
-    ::MessageBoxW(owner, message.c_str(), nullptr, type);
-}
+void ShowPickerError(HWND owner, unsigned long code) { av::show_system_error(owner, static_cast<std::uint32_t>(code)); }
 
 FolderPicker::~FolderPicker() {
     if (m_flags & kComInitialized) ::CoUninitialize();
@@ -118,13 +106,9 @@ bool FolderPicker::Browse(const std::wstring& initialPath, const std::wstring& s
         }
     }
 
-    m_path = IsFullyQualified(initialPath) ? initialPath : std::wstring();
-    if (m_path.empty() && rootPath) m_path = *rootPath;
-    if (!m_path.empty() && m_path.back() == L':') m_path += L'\\';
-    if (m_path.empty()) {
-        wchar_t documents[MAX_PATH] = {};
-        if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents))) m_path = documents;
-    }
+    wchar_t documents[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents))) documents[0] = L'\0';
+    m_path = PickerStartPath(initialPath, rootPath, documents);
     m_subFolder = UsableSubFolder(subFolder);
     m_path = ApplySubFolderRule(m_path, m_subFolder, m_base);
 
@@ -147,17 +131,24 @@ bool FolderPicker::Browse(const std::wstring& initialPath, const std::wstring& s
 
 int CALLBACK FolderPicker::Callback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
     auto* picker = reinterpret_cast<FolderPicker*>(data);
-    switch (message) {
-        case BFFM_INITIALIZED:
-            picker->OnInitialized(browser);
-            return 0;
-        case BFFM_SELCHANGED:
-            picker->OnSelectionChanged(browser, reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
-            return 0;
-        case BFFM_VALIDATEFAILEDW:
-            return picker->OnValidateFailed(browser, reinterpret_cast<const wchar_t*>(lParam)) ? 0 : 1;
-        default:
-            return 0;
+    // The shell's browser called us: nothing thrown may go back into it.
+    try {
+        switch (message) {
+            case BFFM_INITIALIZED:
+                picker->OnInitialized(browser);
+                return 0;
+            case BFFM_SELCHANGED:
+                picker->OnSelectionChanged(browser, reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam));
+                return 0;
+            case BFFM_VALIDATEFAILEDW:
+                return picker->OnValidateFailed(browser, reinterpret_cast<const wchar_t*>(lParam)) ? 0 : 1;
+            default:
+                return 0;
+        }
+    } catch (...) {
+        afx::ReportException();
+        // A typed folder that could not be checked keeps the browser open.
+        return message == BFFM_VALIDATEFAILEDW ? 1 : 0;
     }
 }
 

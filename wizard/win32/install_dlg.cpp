@@ -2,6 +2,7 @@
 #include "wizard/win32/install_dlg.h"
 
 #include "lang/languages.h"
+#include "wizard/frame_geometry.h"
 #include "support/ui_hooks.h"
 #include "wizard/install_display.h"
 #include "wizard/page_texts.h"
@@ -15,6 +16,31 @@ constexpr int kIdSeparator = 1002;
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
+
+// The frame's normal (restored) rectangle in screen coordinates
+// (NormalFrameRect): a minimized frame's placement counts from the work area
+// of its monitor, except for a tool window.
+bool NormalRectOnScreen(HWND window, RECT& rect) {
+    RECT standing{};
+    if (!::GetWindowRect(window, &standing)) return false;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    const bool minimized = ::IsIconic(window) != FALSE;
+    if (minimized && !::GetWindowPlacement(window, &placement)) return false;
+    POINT work{0, 0};
+    if (minimized && (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            work = {monitor.rcWork.left, monitor.rcWork.top};
+    }
+    const RECT& normal = placement.rcNormalPosition;
+    const FrameRect result =
+        NormalFrameRect(minimized, {standing.left, standing.top, standing.right, standing.bottom},
+                        {normal.left, normal.top, normal.right, normal.bottom}, work.x, work.y);
+    rect = {result.left, result.top, result.right, result.bottom};
+    return true;
+}
 
 RECT WindowRectIn(HWND window, HWND parent) {
     RECT r{};
@@ -55,7 +81,12 @@ BOOL CInstallDlg::OnInitDialog() {
     }
 
     m_pages = {&m_dlgStart, &m_dlgMode, &m_dlgPath, &m_dlgShortcut, &m_dlgInstall, &m_dlgEnd};
-    for (CWizardPage* page : m_pages) page->Create(m_hWnd);
+    // A wizard with a page missing cannot be gone through: the frame's
+    // initialisation fails with the page's reason (a modal frame shows it
+    // and DoModal returns -1).
+    for (CWizardPage* page : m_pages) {
+        if (!page->Create(m_hWnd)) afx::ThrowCreateError(*page);
+    }
     m_dlgStart.m_onLanguageChanged = [this] { UpdateTexts(); };
 
     LayOut();
@@ -177,11 +208,9 @@ bool CInstallDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             return false;
         case WM_GETMINMAXINFO: {
             // Maximizing keeps the frame's geometry.
-            WINDOWPLACEMENT placement{};
-            placement.length = sizeof placement;
-            if (::GetWindowPlacement(m_hWnd, &placement)) {
+            RECT normal{};
+            if (NormalRectOnScreen(m_hWnd, normal)) {
                 auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-                const RECT& normal = placement.rcNormalPosition;
                 info->ptMaxSize = {Width(normal), Height(normal)};
                 info->ptMaxPosition = {normal.left, normal.top};
             }
@@ -226,8 +255,16 @@ void CInstallDlg::SetDefaultButton(int id) {
 }
 
 bool CInstallDlg::RunInstallation() {
+    // The wait cursor stays until the run returns, wherever the mouse goes.
+    const afx::CWaitCursor waiting;
     m_running = true;
-    const bool done = wizard::RunInstallation(m_dlgInstall);
+    bool done = false;
+    try {
+        done = wizard::RunInstallation(m_dlgInstall);
+    } catch (...) {
+        m_running = false;
+        throw;
+    }
     m_running = false;
     return done;
 }

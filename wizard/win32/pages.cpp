@@ -329,9 +329,15 @@ void CDlgInstall::PumpMessages() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        if (frame != nullptr && ::IsDialogMessageW(frame, &message)) continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+        // What a handler throws while the run waits here is told and
+        // dropped: it belongs to that message, not to the run.
+        try {
+            if (frame != nullptr && ::IsDialogMessageW(frame, &message)) continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        } catch (...) {
+            afx::ReportException();
+        }
     }
 }
 

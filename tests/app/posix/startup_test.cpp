@@ -21,6 +21,8 @@
 #include "tests/app/installer_strings.h"
 #include "tests/install/run_machine.h"
 #include "tests/lang/message_table.h"
+#include "tests/platform/scratch.h"
+#include "wizard/install_display.h"
 
 namespace {
 
@@ -87,10 +89,12 @@ protected:
         ASSERT_FALSE(key->set_value(L"AvLanguage", value));
     }
 
-    // Runs InitInstance of a fresh application object for a user of `lcid`.
-    std::unique_ptr<CInstallApp> Start(std::uint32_t lcid) {
+    // Runs InitInstance of a fresh application object for a user of `lcid`,
+    // with `commandLine` after the program's name.
+    std::unique_ptr<CInstallApp> Start(std::uint32_t lcid, const std::wstring& commandLine = {}) {
         av::locale::set_stand_in_user_locale(lcid);
         auto app = std::make_unique<CInstallApp>(ApplicationId(), machine_);
+        app->m_strCommandLine = commandLine;
         EXPECT_FALSE(app->InitInstance());  // always false
         return app;
     }
@@ -281,6 +285,158 @@ TEST_F(Startup, SecondInstallerEndsBeforeAnythingElse) {
     EXPECT_FALSE(app->m_installerMutex.IsOwned());
     EXPECT_EQ(app->m_pszAppName, nullptr);
     EXPECT_TRUE(app->m_strInstallFolder.empty());
+}
+
+// The help of the command line, read from the executable's own tables.
+std::wstring HelpText(int block) { return test::InstallerStrings().at(block * 1000 + 131); }
+
+TEST_F(Startup, HelpBoxInTheChosenLanguageEndsWithZero) {
+    struct Case {
+        std::uint32_t lcid;
+        const wchar_t* line;
+        int block;  // of the text shown
+    } cases[] = {
+        {1036, L"/?", 1},          // a French user: French
+        {1033, L"/HELP", 2},       // English
+        {1036, L"/? /LANG=1", 2},  // the language the line asks for
+        {1031, L"/help", 2},       // German has no help of its own: English
+    };
+    for (const Case& c : cases) {
+        boxes_.clear();
+        const auto app = Start(c.lcid, c.line);
+        ASSERT_EQ(boxes_.size(), 1u) << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(boxes_[0].text, HelpText(c.block));
+        EXPECT_EQ(boxes_[0].type, kMbOk | kMbIconInformation);
+        EXPECT_EQ(app->m_nExitCode, 0);
+        // Nothing else of the start-up ran.
+        EXPECT_FALSE(app->m_installerMutex.IsOwned());
+        EXPECT_TRUE(app->m_strInstallFolder.empty());
+    }
+}
+
+TEST_F(Startup, AWrongSwitchIsNamedBeforeTheHelpAndEndsWith1639) {
+    struct Case {
+        std::uint32_t lcid;
+        const wchar_t* line;
+        std::wstring first;
+        int block;
+    } cases[] = {
+        {1033, L"/BOGUS", L"Unknown switch: /BOGUS", 2},
+        {1036, L"/BOGUS", L"Option inconnue\u00A0: /BOGUS", 1},
+        {1033, L"/DIR=Korvane", L"Invalid switch: /DIR=Korvane", 2},
+        {1033, L"/LANG=0 /DIR=..\\Korvane", L"Option incorrecte\u00A0: /DIR=..\\Korvane", 1},
+    };
+    for (const Case& c : cases) {
+        boxes_.clear();
+        const auto app = Start(c.lcid, c.line);
+        ASSERT_EQ(boxes_.size(), 1u) << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(boxes_[0].text, c.first + L"\r\n\r\n" + HelpText(c.block));
+        EXPECT_EQ(boxes_[0].type, kMbOk | kMbIconError);
+        EXPECT_EQ(app->m_nExitCode, 1639);
+        EXPECT_FALSE(app->m_installerMutex.IsOwned());
+        EXPECT_TRUE(app->m_strInstallFolder.empty());
+    }
+}
+
+TEST_F(Startup, VerySilentReportsAWrongSwitchOnlyByItsExitCode) {
+    SetMessageBoxFunction({});  // through the support library's box
+    SystemBoxes system;
+    const auto app = Start(1033, L"/VERYSILENT /BOGUS");
+    EXPECT_TRUE(system.boxes.empty());
+    EXPECT_EQ(app->m_nExitCode, 1639);
+    const auto help = Start(1033, L"/S /?");
+    EXPECT_TRUE(system.boxes.empty());
+    EXPECT_EQ(help->m_nExitCode, 0);
+}
+
+TEST_F(Startup, AQuestionThatCannotBeShownEndsLikeCancel) {
+    auto product = std::make_unique<RunningInstanceCounter>(RunningCounterName(ApplicationId()));
+    answers_ = {0};  // MessageBoxW's answer when it could not show the box
+    const auto app = Start(1033);
+    EXPECT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(app->m_strInstallFolder.empty());
+}
+
+TEST_F(Startup, SilentTellsARefusalInABoxUnlessBoxesAreSuppressed) {
+    RunningInstanceCounter product(RunningCounterName(ApplicationId()));
+    SetMessageBoxFunction({});
+    {
+        SystemBoxes system;
+        const auto app = Start(1033, L"/SILENT");
+        ASSERT_EQ(system.boxes.size(), 1u);  // told, not asked: no Retry
+        EXPECT_EQ(system.boxes[0].first, L"You should close 'Korvaline' before continuing Installation.");
+        EXPECT_EQ(app->m_nExitCode, 2000);
+    }
+    {
+        SystemBoxes system;
+        const auto app = Start(1033, L"/SILENT /SUPPRESSMSGBOXES");
+        EXPECT_TRUE(system.boxes.empty());
+        EXPECT_EQ(app->m_nExitCode, 2000);
+    }
+    // The answers by default end with the start-up: a later box is shown.
+    SystemBoxes after;
+    EXPECT_EQ(av::message_box(L"shown", av::mb_ok), kIdCancel);
+    ASSERT_EQ(after.boxes.size(), 1u);
+}
+
+TEST_F(Startup, AnotherInstallerIsToldWithTheInstallersCaption) {
+    NamedMutex first(InstallerMutexName(ApplicationId()));
+    ASSERT_TRUE(first.TryLock());
+    SystemBoxes system;
+    const auto app = Start(1033);
+    ASSERT_EQ(system.boxes.size(), 1u);
+    EXPECT_EQ(system.boxes[0].first, av::system_message(170));
+    // The error box of the error model: the installer's own caption, not the
+    // system's default one.
+    ASSERT_TRUE(system.boxes[0].second.has_value());
+    EXPECT_FALSE(system.boxes[0].second->empty());
+}
+
+// A display that fails the moment the run first touches it.
+class ThrowingDisplay : public InstallDisplay {
+public:
+    void SetStatus(const std::wstring& text) override { status = text; }
+    void SetStatusPath(const std::wstring& path) override { status = path; }
+    void AppendLogLine(const std::wstring& text, bool) override { log += text; }
+    void ShowProgress(bool) override {}
+    void SetProgress(unsigned long long, unsigned long long) override {}
+    void PumpMessages() override {}
+    std::wstring& MainProgramPath() override { throw std::system_error(5, std::system_category()); }
+    std::wstring& UninstallerPath() override { return uninstaller; }
+
+    std::wstring status;
+    std::wstring log;
+    std::wstring uninstaller;
+};
+
+TEST_F(Startup, ARunInterruptedByAnExceptionIsRolledBackAndTold) {
+    av::test::scratch_folder scratch;
+    const std::wstring file = scratch / L"Korvane.exe";
+    ASSERT_FALSE(platform::write_whole_file(platform::system_file_system(), file, "the old program"));
+    SystemBoxes system;
+    CInstallApp app(ApplicationId());
+    SetLanguage(1);
+    // What the run did before it was interrupted: a file replaced, its
+    // backup taken by the recorder.
+    ASSERT_TRUE(app.m_uninstallLog.RecordFile(file, 1, false));
+    const std::wstring backup = app.m_uninstallLog.entries.back().backupPath;
+    ASSERT_FALSE(backup.empty());
+    ASSERT_FALSE(platform::write_whole_file(platform::system_file_system(), file, "the new program"));
+    app.m_uninstallLog.Complete(true);
+
+    ThrowingDisplay display;
+    EXPECT_FALSE(app.RunInstallationGuarded(display));
+
+    std::string content;
+    EXPECT_FALSE(platform::read_whole_file(platform::system_file_system(), file, content));
+    EXPECT_EQ(content, "the old program");
+    std::uint32_t attributes = 0;
+    EXPECT_TRUE(platform::system_file_system().get_attributes(backup, attributes)) << "the backup is left behind";
+    EXPECT_TRUE(app.m_uninstallLog.entries.empty());
+    EXPECT_EQ(display.status, L"Installation failed (Error Code 1:00000005).");
+    EXPECT_EQ(display.log, L"Failed\r\n");
+    ASSERT_EQ(system.boxes.size(), 1u);
+    EXPECT_EQ(system.boxes[0].first, av::system_message(5));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "support/version_info.h"
 #include "tests/app/win32/child_process.h"
@@ -20,6 +21,11 @@ constexpr int kOffsets[] = {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10
                             16,  17,  18,  100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112,
                             113, 114, 115, 117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127, 129};
 constexpr int kBlocks[] = {1, 2, 3, 4, 5, 6, 9, 12};  // fr en de es pt it tr ro
+
+BOOL CALLBACK NoteLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
+    reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+    return TRUE;
+}
 
 struct ModuleDeleter {
     void operator()(HMODULE module) const { FreeLibrary(module); }
@@ -55,8 +61,14 @@ TEST_F(InstallerResources, MessagesOfEightLanguages) {
             EXPECT_FALSE(text.empty()) << block * 1000 + offset;
             EXPECT_EQ(text.find(L'#'), std::wstring::npos) << block * 1000 + offset;
         }
-    // No blocks for the languages without texts of their own (Dutch is 7).
-    EXPECT_EQ(String(7000), L"");
+    // The languages without texts of their own have blocks of "#" entries
+    // (Dutch is 7, Hungarian 20); the help is written out in French and
+    // English only.
+    for (int block : {7, 8, 10, 11, 13, 14, 15, 16, 17, 18, 19, 20})
+        for (int offset : {0, 18, 100, 129, 131}) EXPECT_EQ(String(block * 1000 + offset), L"#") << block;
+    for (int block : {3, 4, 5, 6, 9, 12}) EXPECT_EQ(String(block * 1000 + 131), L"#") << block;
+    EXPECT_NE(String(2131).find(L"/SILENT\t"), std::wstring::npos);
+    EXPECT_EQ(String(1123), L"Dossier d'installation\u00A0: %1.");
     EXPECT_EQ(String(2000), L"Installer");
     EXPECT_EQ(String(1000), L"Installeur");
     EXPECT_EQ(String(1012), L"\u00C9chec");
@@ -120,6 +132,21 @@ TEST_F(InstallerResources, VersionBlock) {
     EXPECT_EQ(info.string_value(L"ApplicationId"), L"Korvane6");
     EXPECT_NE(info.legal_notice().find(L"Arvell & Divizere"), std::wstring::npos);
     EXPECT_EQ(info.display_version(), L"Install 2.04a");
+
+    // One translation: language neutral (0x0400) in Unicode (1200).
+    const DWORD size = GetFileVersionInfoSizeW(path_.c_str(), nullptr);
+    ASSERT_NE(size, 0u);
+    std::vector<unsigned char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path_.c_str(), 0, size, block.data()));
+    void* translation = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &length));
+    ASSERT_EQ(length, 4u);
+    const auto* pair = static_cast<const WORD*>(translation);
+    EXPECT_EQ(pair[0], 0x0400);
+    EXPECT_EQ(pair[1], 1200);
+    void* name = nullptr;
+    EXPECT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040004b0\\ProductName", &name, &length));
 }
 
 #ifdef AV_PRODUCT_DIR
@@ -130,8 +157,13 @@ TEST_F(InstallerResources, PayloadIsThePackedArchive) {
     std::ifstream file(archivePath, std::ios::binary);
     if (!file) GTEST_SKIP() << "no payload packed in this build";
     const std::string archive((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const HRSRC resource = FindResourceW(module_.get(), MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
+    // Carried in the neutral language with the default sub-language, 1024.
+    const HRSRC resource = FindResourceExW(module_.get(), MAKEINTRESOURCEW(260), MAKEINTRESOURCEW(134), 1024);
     ASSERT_NE(resource, nullptr);
+    std::vector<WORD> languages;
+    EnumResourceLanguagesW(module_.get(), MAKEINTRESOURCEW(260), MAKEINTRESOURCEW(134), &NoteLanguage,
+                           reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(languages, std::vector<WORD>{1024});
     const auto* data = static_cast<const char*>(LockResource(LoadResource(module_.get(), resource)));
     ASSERT_EQ(SizeofResource(module_.get(), resource), archive.size());
     EXPECT_TRUE(std::equal(archive.begin(), archive.end(), data));

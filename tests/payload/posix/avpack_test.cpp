@@ -139,6 +139,31 @@ TEST_F(Avpack, DamagedArchivesFailWithTheInstallersCode)
     EXPECT_EQ(avpack("extract " + q(m_root / "short.bz2") + " " + q(m_root / "r3")).out, "error: 7\n");
 }
 
+TEST_F(Avpack, ThreadCountChangesNothingButTheSpeed)
+{
+    const fs::path manifest = write_product();
+    const fs::path archive = m_root / "payload.bz2";
+    ASSERT_EQ(avpack("pack " + q(manifest) + " " + q(archive)).exit_code, 0);
+    std::string printed;
+    for (const char* threads : {"1", "2", "3"}) {
+        const std::string option = std::string("--threads=") + threads;
+        EXPECT_EQ(avpack("verify " + option + " " + q(archive)).exit_code, 0) << threads;
+        const fs::path root = m_root / (std::string("root") + threads);
+        const run_result r = avpack("extract --phases " + option + " " + q(archive) + " " + q(root));
+        ASSERT_EQ(r.exit_code, 0) << threads << r.out;
+        EXPECT_EQ(av_test::read_all(root / "Install" / "Korvane.exe"), m_program) << threads;
+        // The files are printed as they are verified, with ROOT in front.
+        std::string relative = r.out;
+        for (std::size_t at; (at = relative.find(root.string())) != std::string::npos;)
+            relative.erase(at, root.string().size());
+        if (printed.empty())
+            printed = relative;
+        EXPECT_EQ(relative, printed) << threads;
+    }
+    for (const char* bad : {"--threads=", "--threads=x", "--threads=1000"})
+        EXPECT_EQ(avpack(std::string("verify ") + bad + " " + q(archive)).exit_code, 2) << bad;
+}
+
 TEST_F(Avpack, BadManifestLinesAreRefusedAndNoArchiveIsLeft)
 {
     av_test::write_all(m_root / "x.bin", "x");

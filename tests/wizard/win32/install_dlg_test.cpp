@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <system_error>
+
 #include "framework/application.h"
 #include "lang/languages.h"
+#include "support/error.h"
+#include "support/ui_hooks.h"
+#include "wizard/win32/progress_dlg.h"
 #include "tests/lang/message_table.h"
 #include "tests/wizard/english_messages.h"
 #include "wizard/install_display.h"
@@ -27,6 +32,10 @@ public:
     bool startMenu = true;
     bool desktop = true;
     int untranslatedNotices = 0;
+    // Failures to raise from the installation state, for the exception
+    // firewall: 0 raises nothing.
+    mutable int failInstallFolder = 0;
+    int failLanguageSelected = 0;
 
     int UpdateState() const override { return updateState; }
     std::wstring PreviousVersion() const override { return previous; }
@@ -43,7 +52,10 @@ public:
     void SetAdvancedMode(bool a) override { advanced = a; }
     bool InstallationDone() const override { return done; }
     void SetInstallationDone(bool d) override { done = d; }
-    std::wstring InstallFolder() const override { return installFolder; }
+    std::wstring InstallFolder() const override {
+        if (failInstallFolder != 0) throw std::system_error(failInstallFolder, std::system_category());
+        return installFolder;
+    }
     void SetInstallFolder(const std::wstring& f) override { installFolder = f; }
     std::wstring StartMenuFolder() const override { return startMenuFolder; }
     void SetStartMenuFolder(const std::wstring& f) override { startMenuFolder = f; }
@@ -52,6 +64,7 @@ public:
     bool DesktopShortcut() const override { return desktop; }
     void SetDesktopShortcut(bool c) override { desktop = c; }
     void LanguageSelected(int index) override {
+        if (failLanguageSelected != 0) throw std::system_error(failLanguageSelected, std::system_category());
         SetLanguage(index);
         if (!IsInstallerLanguage(index)) {
             ++untranslatedNotices;  // message 129 in the program
@@ -376,6 +389,230 @@ TEST_F(Frame, NewerVersionOffersOnlyCancel) {
     ASSERT_TRUE(other.Create(nullptr));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(other.m_hWnd, kIdNext)));
     EXPECT_EQ(TextOf(::GetDlgItem(other.Page(kPageStart)->m_hWnd, 1003)), L"Click on 'Cancel' to exit Installation.");
+}
+
+// Boxes as the support library shows them, recorded at the system box and
+// answered with OK.
+class SystemBoxes {
+public:
+    SystemBoxes() {
+        av::details::set_message_box_function([this](av::window_handle, const wchar_t* text, const wchar_t* caption,
+                                                     std::uint32_t type) {
+            texts.push_back(text);
+            captions.push_back(caption != nullptr ? caption : L"<none>");
+            types.push_back(type);
+            return IDOK;
+        });
+    }
+    ~SystemBoxes() { av::details::set_message_box_function({}); }
+    SystemBoxes(const SystemBoxes&) = delete;
+    SystemBoxes& operator=(const SystemBoxes&) = delete;
+    std::vector<std::wstring> texts;
+    std::vector<std::wstring> captions;
+    std::vector<std::uint32_t> types;
+};
+
+TEST_F(Frame, AnExceptionInAHandlerBecomesTheErrorBoxAndTheWizardGoesOn) {
+    SystemBoxes boxes;
+    app.failLanguageSelected = ERROR_ACCESS_DENIED;
+    ChooseLanguage(0);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], av::system_message(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(boxes.types[0] & MB_ICONMASK, static_cast<std::uint32_t>(MB_ICONEXCLAMATION));
+    // The frame is still there and answers.
+    ASSERT_TRUE(::IsWindow(frame.m_hWnd));
+    EXPECT_EQ(frame.CurrentPage(), kPageStart);
+    app.failLanguageSelected = 0;
+    Click(kIdNext);
+    EXPECT_EQ(frame.CurrentPage(), kPageMode);
+    EXPECT_EQ(boxes.texts.size(), 1u);
+}
+
+TEST_F(Frame, AHandlerFailingWhileTheRunPumpsIsToldAndTheRunGoesOn) {
+    SystemBoxes boxes;
+    // A handler reached through the run's message pump fails: it is told,
+    // and the run goes on.
+    const HWND page = frame.Page(kPageStart)->m_hWnd;
+    SetInstallationRun([&](InstallDisplay& display) {
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(page, 1023)));
+        app.failLanguageSelected = ERROR_NOT_ENOUGH_MEMORY;
+        display.PumpMessages();
+        app.failLanguageSelected = 0;
+        return true;
+    });
+    Click(kIdNext);
+    Click(kIdNext);
+    ASSERT_EQ(frame.CurrentPage(), kPageInstall);
+    Click(kIdNext);
+    EXPECT_TRUE(app.done);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], av::system_message(ERROR_NOT_ENOUGH_MEMORY));
+}
+
+TEST(FramePages, APageThatCannotBeCreatedEndsTheWizardWithItsReason) {
+    test::ScopedMessageTable messages{test::WizardMessages()};
+    test::ScopedLanguage english{1};
+    SystemBoxes boxes;
+    FakeApp broken;
+    broken.failInstallFolder = ERROR_FILE_NOT_FOUND;  // the Folder page cannot load its folder
+    CInstallDlg modal(broken);
+    EXPECT_EQ(modal.DoModal(), -1);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], av::system_message(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(modal.m_hWnd, nullptr);
+
+    // Created without its modal loop, it tells its creator instead.
+    CInstallDlg modeless(broken);
+    EXPECT_FALSE(modeless.Create(nullptr));
+    EXPECT_EQ(modeless.m_hWnd, nullptr);
+    EXPECT_EQ(modeless.LastCreateError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(boxes.texts.size(), 1u);
+}
+
+TEST(FramePages, ADialogWithoutTemplateIsNotCreated) {
+    afx::CDialog missing(4321);
+    EXPECT_FALSE(missing.Create(nullptr));
+    EXPECT_EQ(missing.m_hWnd, nullptr);
+    EXPECT_NE(missing.LastCreateError(), 0u);
+}
+
+TEST_F(Frame, DestroyedWindowsAreForgotten) {
+    const HWND folderPage = frame.Page(kPageFolder)->m_hWnd;
+    ASSERT_NE(folderPage, nullptr);
+    ::DestroyWindow(frame.m_hWnd);
+    EXPECT_FALSE(::IsWindow(folderPage));
+    EXPECT_EQ(frame.m_hWnd, nullptr);
+    for (int page = 0; page < kPageCount; ++page) EXPECT_EQ(frame.Page(page)->m_hWnd, nullptr) << page;
+}
+
+// What the mouse over the log box would make of the cursor.
+HCURSOR CursorOverLogOf(const CDlgInstall& page) {
+    const HWND log = ::GetDlgItem(page.m_hWnd, 1015);
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    ::SendMessageW(log, WM_SETCURSOR, reinterpret_cast<WPARAM>(log), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return ::GetCursor();
+}
+HCURSOR CursorOverLog(const CInstallDlg& frame) {
+    return CursorOverLogOf(*static_cast<const CDlgInstall*>(frame.Page(kPageInstall)));
+}
+
+TEST_F(Frame, TheWaitCursorStaysUntilTheRunReturns) {
+    const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
+    EXPECT_NE(CursorOverLog(frame), wait);
+    HCURSOR duringRun = nullptr;
+    SetInstallationRun([&](InstallDisplay& display) {
+        display.PumpMessages();
+        duringRun = CursorOverLog(frame);  // the mouse moved over the log
+        return true;
+    });
+    Click(kIdNext);
+    Click(kIdNext);
+    Click(kIdNext);
+    EXPECT_TRUE(app.done);
+    EXPECT_EQ(duringRun, wait);
+    EXPECT_NE(CursorOverLog(frame), wait);
+}
+
+// Sets the work area for the test's life and puts the old one back.
+class ScopedWorkArea {
+public:
+    explicit ScopedWorkArea(const RECT& area) {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_old, 0);
+        RECT wanted = area;
+        m_set = ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &wanted, 0) != FALSE;
+    }
+    ~ScopedWorkArea() {
+        if (m_set) ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &m_old, 0);
+    }
+    ScopedWorkArea(const ScopedWorkArea&) = delete;
+    ScopedWorkArea& operator=(const ScopedWorkArea&) = delete;
+    bool Set() const { return m_set; }
+
+private:
+    RECT m_old{};
+    bool m_set = false;
+};
+
+TEST_F(Frame, MaximizingKeepsTheGeometryWithATaskBarAtTheTopLeft) {
+    // A task bar 40 pixels high at the top and 60 wide at the left.
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const ScopedWorkArea area(RECT{60, 40, width, height});
+    ASSERT_TRUE(area.Set());
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ASSERT_EQ(work.left, 60);
+    ASSERT_EQ(work.top, 40);
+
+    ::SetWindowPos(frame.m_hWnd, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT before{};
+    ::GetWindowRect(frame.m_hWnd, &before);
+    ASSERT_EQ(before.left, 150);
+
+    // Minimized, the frame knows its normal place only from its placement.
+    // (Wine keeps that placement in screen coordinates and its monitors'
+    // work areas do not follow SPI_SETWORKAREA, so here both readings agree;
+    // the FrameGeometry tests hold the work-area rule of Windows itself.)
+    ::ShowWindow(frame.m_hWnd, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(frame.m_hWnd));
+    MINMAXINFO info{};
+    ::SendMessageW(frame.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxPosition.x, before.left);
+    EXPECT_EQ(info.ptMaxPosition.y, before.top);
+    EXPECT_EQ(info.ptMaxSize.x, before.right - before.left);
+    EXPECT_EQ(info.ptMaxSize.y, before.bottom - before.top);
+
+    ::ShowWindow(frame.m_hWnd, SW_MAXIMIZE);
+    RECT after{};
+    ::GetWindowRect(frame.m_hWnd, &after);
+    EXPECT_TRUE(::EqualRect(&before, &after)) << after.left << "," << after.top << " instead of " << before.left << ","
+                                              << before.top;
+    ::ShowWindow(frame.m_hWnd, SW_HIDE);
+}
+
+TEST(ProgressWindow, ShowsTheRunAndClosesItselfAtTheEnd) {
+    test::ScopedMessageTable messages{test::WizardMessages()};
+    test::ScopedLanguage english{1};
+    FakeApp app;
+    bool shown = false;
+    std::wstring summary;
+    HCURSOR cursor = nullptr;
+    CProgressDlg* window = nullptr;
+    CProgressDlg progress(app, [&](InstallDisplay& display) {
+        shown = ::IsWindowVisible(window->m_hWnd) != FALSE;
+        summary = window->Page().LogText();
+        display.ShowProgress(true);
+        display.SetProgress(1, 2);
+        display.AppendLogLine(L"Copying File  Korvane.exe...OK\r\n", false);
+        display.PumpMessages();
+        cursor = CursorOverLogOf(window->Page());
+        return true;
+    });
+    window = &progress;
+    EXPECT_EQ(progress.DoModal(), IDOK);
+    EXPECT_TRUE(progress.Started());
+    EXPECT_TRUE(progress.Installed());
+    EXPECT_TRUE(app.done);
+    EXPECT_TRUE(shown);
+    // The Install page's option summary comes first, as in the wizard.
+    EXPECT_EQ(summary.rfind(L"'Korvaline 6.03g' Installation.\r\n", 0), 0u);
+    EXPECT_EQ(cursor, ::LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(progress.m_hWnd, nullptr);  // closed by itself
+}
+
+TEST(ProgressWindow, AFailedRunClosesItToo) {
+    test::ScopedMessageTable messages{test::WizardMessages()};
+    test::ScopedLanguage english{1};
+    FakeApp app;
+    CProgressDlg progress(app, [](InstallDisplay& display) {
+        display.SetStatus(L"Installation failed (Error Code 7).");
+        return false;
+    });
+    EXPECT_EQ(progress.DoModal(), IDCANCEL);
+    EXPECT_TRUE(progress.Started());
+    EXPECT_FALSE(progress.Installed());
+    EXPECT_FALSE(app.done);
 }
 
 }  // namespace
