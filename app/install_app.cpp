@@ -6,7 +6,6 @@
 
 #include <stdexcept>
 
-#include "app/system.h"
 #include "lang/languages.h"
 #include "lang/messages.h"
 #include "platform/file_system.h"
@@ -57,7 +56,7 @@ std::wstring CInstallApp::GetInstalledProgramPath() {
     m_bInstalledPathKnown = true;
     m_strInstalledProgramPath.clear();
     try {
-        auto machine = av::platform::system_registry().local_machine();
+        auto machine = m_machine.registry.local_machine();
         std::unique_ptr<av::platform::registry_key> key;
         if (machine->open_subkey(kMakerKey, av::platform::key_access::maximum_allowed, key)) return {};
         av::platform::registry_value value;
@@ -67,7 +66,7 @@ std::wstring CInstallApp::GetInstalledProgramPath() {
         std::wstring path;
         if (!av::platform::value_as_string(value, path) || path.empty()) return {};
         std::uint32_t attributes = 0;
-        if (av::platform::system_file_system().get_attributes(path, attributes)) return {};
+        if (m_machine.files.get_attributes(path, attributes)) return {};
         m_strInstalledProgramPath = path;
     } catch (const std::exception&) {
         m_strInstalledProgramPath.clear();
@@ -75,16 +74,17 @@ std::wstring CInstallApp::GetInstalledProgramPath() {
     return m_strInstalledProgramPath;
 }
 
-bool CInstallApp::MakeTempFolderPath(std::wstring& error) {
-    const app_system::TempPathAnswer answer = app_system::TempPath();
-    if (answer.length == 0 || answer.length > kLongestTempPath || answer.path.size() != answer.length) {
-        error = Hex8(answer.lastError) + L" (GetTempPath)";  // "%08x (%s)"
+bool CInstallApp::MakeTempFolderPath(av::platform::known_folders& folders, std::wstring& error) {
+    std::wstring path;
+    const std::error_code failure = folders.temp_folder(path);
+    if (failure || path.empty() || path.size() > kLongestTempPath) {
+        error = Hex8(static_cast<std::uint32_t>(failure.value())) + L" (GetTempPath)";  // "%08x (%s)"
         return false;
     }
     // A version-4 UUID from the system's cryptographic generator.
     boost::uuids::random_generator generator;
     const std::string uuid = boost::uuids::to_string(generator());
-    m_strTempFolder = winpath::PathJoin(answer.path, L"arvell_{" + std::wstring(uuid.begin(), uuid.end()) + L"}");
+    m_strTempFolder = winpath::PathJoin(path, L"arvell_{" + std::wstring(uuid.begin(), uuid.end()) + L"}");
     return true;
 }
 

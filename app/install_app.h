@@ -14,6 +14,7 @@
 #include "framework/application.h"
 #include "install/installation_state.h"
 #include "install/unattended.h"
+#include "platform/machine.h"
 #include "support/product.h"
 #include "uninstall/uninstall_log.h"
 #include "wizard/install_display.h"
@@ -23,7 +24,10 @@ class CInstallApp : public CWinApp, public wizard::WizardApp, public Installatio
 public:
     // Creates the single-instance mutex of `applicationId` (not owned) and
     // puts the installer's icon in the icon hook.
-    explicit CInstallApp(const std::wstring& applicationId);
+    // Everything the start-up and the installation touch is on `machine`,
+    // which must outlive the object.
+    explicit CInstallApp(const std::wstring& applicationId,
+                         const av::platform::machine& machine = av::platform::system_machine());
     ~CInstallApp() override;
 
     // The start-up: checks, language, defaults, then the wizard. Always false.
@@ -40,9 +44,9 @@ public:
     // if it names an existing object; empty otherwise. Read once.
     std::wstring GetInstalledProgramPath();
     // Fills m_strTempFolder with "<temporary path>\arvell_{<random uuid>}"
-    // (not created). On failure `error` is "%08x (GetTempPath)" with the
+    // (not created), the temporary path being that of `folders`. On failure `error` is "%08x (GetTempPath)" with the
     // system error and m_strTempFolder is unchanged.
-    bool MakeTempFolderPath(std::wstring& error);
+    bool MakeTempFolderPath(av::platform::known_folders& folders, std::wstring& error);
     // m_nUpdateState; the previous version into `previousVersion` (if given)
     // for NewerInstalled and Upgrade.
     int GetUpdateState(std::wstring* previousVersion = nullptr) const;
@@ -85,7 +89,9 @@ public:
     // --- What the installation run reads and writes (InstallationState;
     // the members it shares with the wizard's view are above) ---
     std::uint64_t PreviousVersionNumber() const override { return m_nPreviousVersion; }
-    bool MakeTemporaryFolder(std::wstring& error) override { return MakeTempFolderPath(error); }
+    bool MakeTemporaryFolder(av::platform::known_folders& folders, std::wstring& error) override {
+        return MakeTempFolderPath(folders, error);
+    }
     std::wstring TemporaryFolder() const override { return m_strTempFolder; }
     UninstallLog& Recorder() override { return m_uninstallLog; }
     void ReleaseInstallerLock() override { m_installerMutex.Release(); }
@@ -99,6 +105,9 @@ public:
     std::wstring m_strCommandLine;
     InstallerOptions m_options;
 
+    // The machine this installer works on.
+    const av::platform::machine& m_machine;
+
     // --- Installation state, in declaration order ---
     int m_nUpdateState = FreshInstall;
     std::wstring m_strPreviousVersion;
@@ -109,7 +118,7 @@ public:
     bool m_bStartMenuShortcut = false;
     bool m_bDesktopShortcut = false;
     bool m_bAdvancedMode = false;
-    UninstallLog m_uninstallLog;
+    UninstallLog m_uninstallLog{m_machine};
     bool m_bInstallationDone = false;
     std::uint64_t m_nPreviousVersion = 0;
 

@@ -12,13 +12,13 @@ namespace {
 
 constexpr wchar_t kLogName[] = L"Uninstall.ulog";
 
-std::wstring ExistingLogIn(const std::wstring& folder)
+std::wstring ExistingLogIn(av::platform::file_system& files, const std::wstring& folder)
 {
     if (folder.empty())
         return {};
     const std::wstring candidate = winpath::PathJoin(folder, kLogName);
     std::uint32_t attributes = 0;
-    if (av::platform::system_file_system().get_attributes(candidate, attributes))
+    if (files.get_attributes(candidate, attributes))
         return {};
     return candidate;
 }
@@ -40,18 +40,18 @@ std::wstring CInstallApp::FindUninstallLog()
         std::unique_ptr<av::platform::registry_key> key;
         av::platform::registry_value value;
         std::wstring uninstaller;
-        if (!av::platform::open_key(av::platform::system_registry(), UninstallKeyPath(),
+        if (!av::platform::open_key(m_machine.registry, UninstallKeyPath(),
                                     av::platform::key_access::maximum_allowed, key)
             && !key->query_value(L"UninstallString", value) && av::platform::value_as_string(value, uninstaller)) {
-            if (std::wstring log = ExistingLogIn(winpath::PathParent(uninstaller)); !log.empty())
+            if (std::wstring log = ExistingLogIn(m_machine.files, winpath::PathParent(uninstaller)); !log.empty())
                 return log;
         }
     }
     // 2. Next to this installer, when it is started from the installation folder.
-    if (std::wstring log = ExistingLogIn(ExecutableFolder()); !log.empty())
+    if (std::wstring log = ExistingLogIn(m_machine.files, ExecutableFolder()); !log.empty())
         return log;
     // 3. Next to the installed main program.
-    return ExistingLogIn(winpath::PathParent(GetInstalledProgramPath()));
+    return ExistingLogIn(m_machine.files, winpath::PathParent(GetInstalledProgramPath()));
 }
 
 void CInstallApp::DetectInstalledVersion()

@@ -5,7 +5,6 @@
 
 #include "app/install_app.h"
 #include "app/process_init.h"
-#include "app/system.h"
 #include "app/ui_adapter.h"
 #include "app/wizard_frame.h"
 #include "install/installation_run.h"
@@ -13,7 +12,6 @@
 #include "lang/languages.h"
 #include "lang/messages.h"
 #include "platform/registry.h"
-#include "platform/security.h"
 #include "support/error.h"
 #include "support/ui_hooks.h"
 #include "support/win_path.h"
@@ -43,8 +41,10 @@ private:
 
 }  // namespace
 
-CInstallApp::CInstallApp(const std::wstring& applicationId)
-    : m_strCommandLine(ArgumentsOf(ProcessCommandLine())), m_installerMutex(InstallerMutexName(applicationId)) {
+CInstallApp::CInstallApp(const std::wstring& applicationId, const av::platform::machine& machine)
+    : m_strCommandLine(ArgumentsOf(ProcessCommandLine())),
+      m_machine(machine),
+      m_installerMutex(InstallerMutexName(applicationId)) {
     if (ApplicationIcon() != nullptr) av::ui_hooks::instance().icon = [] { return ApplicationIcon(); };
 }
 
@@ -85,7 +85,7 @@ bool CInstallApp::InitInstance() {
     if (m_options.language) SetLanguage(*m_options.language);
     SetAppName(GetApplicationTitle(true));
     // 6. Administrator rights.
-    if (!IsAdministrator()) {
+    if (!m_machine.rights.is_administrator()) {
         if (!m_options.ShowsNothing())
             AfxMessageBox(static_cast<unsigned>(LocalizedStringId(msg::FrenchId(msg::AdministratorRightsNeeded))),
                           kMbOk | kMbIconWarning);
@@ -144,7 +144,7 @@ bool CInstallApp::RunInstallationGuarded(InstallDisplay& page) {
     std::error_code failure;
     std::uint32_t boxCode = av::e_unexpected;
     try {
-        return run_installation(*this, page);
+        return run_installation(*this, page, m_machine);
     } catch (const std::exception& e) {
         failure = av::error_from_exception(e);
         boxCode = av::current_exception_box_code();
@@ -192,7 +192,7 @@ bool CInstallApp::RunUnattended() {
 void CInstallApp::ChooseStartLanguage() {
     SetLanguage(LanguageFromUserLocale(kSupportedLanguageMask));
     // The language the last run recorded, if it is one the product offers.
-    auto machine = av::platform::system_registry().local_machine();
+    auto machine = m_machine.registry.local_machine();
     std::unique_ptr<av::platform::registry_key> key;
     av::platform::registry_value value;
     std::uint32_t language = 0;
@@ -216,15 +216,20 @@ bool CInstallApp::WaitUntilProductClosed() {
 }
 
 void CInstallApp::FillDefaultFolders() {
+    // A folder the machine cannot name leaves its default empty (the Folder
+    // page then shows it empty): a path joined to nothing would be relative.
+    auto& folders = m_machine.folders;
     if (m_strInstallFolder.empty()) {
         std::wstring programFiles;
-        app_system::KnownFolder(app_system::kCsidlProgramFiles, programFiles);  // result ignored
-        m_strInstallFolder = winpath::PathJoin(winpath::PathJoin(programFiles, kMakerName), GetProductFolderName());
+        if (!folders.folder(av::platform::csidl::program_files, programFiles))
+            m_strInstallFolder =
+                winpath::PathJoin(winpath::PathJoin(programFiles, kMakerName), GetProductFolderName());
     }
     if (m_strStartMenuFolder.empty()) {
         std::wstring programs;
-        if (!app_system::KnownFolder(app_system::kCsidlCommonPrograms, programs))
-            app_system::KnownFolder(app_system::kCsidlPrograms, programs);
-        m_strStartMenuFolder = winpath::PathJoin(winpath::PathJoin(programs, kMakerName), GetProductFolderName());
+        if (!folders.folder(av::platform::csidl::common_programs, programs) ||
+            !folders.folder(av::platform::csidl::programs, programs))
+            m_strStartMenuFolder =
+                winpath::PathJoin(winpath::PathJoin(programs, kMakerName), GetProductFolderName());
     }
 }

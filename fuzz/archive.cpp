@@ -4,37 +4,54 @@
 // the header parsing, destination resolution and data accounting run.
 #include "payload/folders.h"
 #include "payload/writer.h"
+#include "platform/machine.h"
+#include "platform/memory_registry.h"
+#include "platform/win_error.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 
+namespace {
+
+// Known folders that need not exist: the walker only builds paths.
+class fuzz_folders final : public av::platform::known_folders {
+public:
+    std::error_code folder(int csidl, std::wstring& path) override
+    {
+        if (csidl == av::platform::csidl::system)
+            return av::win_error::make(av::win_error::file_not_found);  // a missing folder, for the failure path
+        path = L"/nonexistent/av-fuzz/" + std::to_wstring(csidl);
+        return {};
+    }
+    std::error_code temp_folder(std::wstring& path) override
+    {
+        path = L"/nonexistent/av-fuzz/temp/";
+        return {};
+    }
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 1 || size > (1u << 20))
         return 0;
-    static const bool lookup_set = [] {
-        // Known folders that need not exist: the walker only builds paths.
-        av::set_folder_lookup([](int csidl) -> std::wstring {
-            if (csidl == av::csidl::system)
-                return {};  // a missing folder, for the failure path
-            return L"/nonexistent/av-fuzz/" + std::to_wstring(csidl);
-        });
-        return true;
-    }();
-    (void)lookup_set;
-
     // The first byte chooses the chunk size (1 to 4096).
     const std::size_t chunk = 1 + (static_cast<std::size_t>(data[0]) * 16) % 4096;
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     std::size_t left = size - 1;
 
-    av::extraction_hooks hooks;
-    hooks.grant = [](const std::wstring&, std::uint32_t, std::uint32_t) { return true; };
-    av::payload_writer writer(L"/nonexistent/av-fuzz/install", L"Examples", L"", [](const av::notification& n) {
-        return n.index() == 2 ? av::notification::result::skip : av::notification::result::proceed;
-    }, hooks);
+    static fuzz_folders folders;
+    static av::platform::memory_registry registry;
+    const av::platform::machine& host = av::platform::system_machine();
+    const av::platform::machine machine{host.files, registry, folders, host.processes, host.shell, host.rights};
+    av::payload_writer writer(machine, L"/nonexistent/av-fuzz/install", L"Examples", L"",
+                              [](const av::notification& n) {
+                                  return n.index() == 2 ? av::notification::result::skip
+                                                        : av::notification::result::proceed;
+                              });
     try {
         while (left > 0) {
             std::size_t offer = chunk < left ? chunk : left;

@@ -9,7 +9,6 @@
 #include "lang/messages.h"
 #include "payload/payload.h"
 #include "platform/file_system.h"
-#include "platform/registry.h"
 #include "platform/security.h"
 #include "support/error.h"
 #include "support/product.h"
@@ -23,7 +22,6 @@
 namespace {
 
 using av::notification;
-using av::platform::system_file_system;
 
 constexpr std::uint32_t kErrorCannotMake = 82;  // ERROR_CANNOT_MAKE
 
@@ -32,48 +30,60 @@ std::wstring WithLineEnd(const std::wstring& text)
     return text + L"\r\n";
 }
 
-bool Exists(const std::wstring& path)
+bool Exists(av::platform::file_system& files, const std::wstring& path)
 {
     std::uint32_t attributes = 0;
-    return !system_file_system().get_attributes(path, attributes);
+    return !files.get_attributes(path, attributes);
 }
 
 // Adds the read-only attribute, keeping the others; a file whose attributes
 // cannot be read is left alone.
-void MakeReadOnly(const std::wstring& path)
+void MakeReadOnly(av::platform::file_system& files, const std::wstring& path)
 {
     if (path.empty())
         return;
-    auto& fs = system_file_system();
     std::uint32_t attributes = 0;
-    if (fs.get_attributes(path, attributes))
+    if (files.get_attributes(path, attributes))
         return;
     attributes &= ~av::platform::attr_normal;
-    fs.set_attributes(path, attributes | av::platform::attr_readonly);
+    files.set_attributes(path, attributes | av::platform::attr_readonly);
 }
-
 
 }  // namespace
 
-TemporaryFiles::TemporaryFiles(std::wstring folder)
-    : m_folder(std::move(folder))
+TemporaryFiles::TemporaryFiles(av::platform::file_system& files, std::wstring folder)
+    : m_fs(files)
+    , m_folder(std::move(folder))
 {
 }
 
 TemporaryFiles::~TemporaryFiles()
 {
-    auto& fs = system_file_system();
     for (const auto& file : m_files) {
-        fs.set_attributes(file, av::platform::attr_normal);
-        fs.delete_file(file);
+        m_fs.set_attributes(file.path, av::platform::attr_normal);
+        m_fs.delete_file(file.path);
+        // The file that was there before comes back, attributes and all; if
+        // it cannot, it stays under its backup name.
+        if (!file.backup.empty())
+            m_fs.move_file(file.backup, file.path);
     }
     if (!m_folder.empty())
-        fs.remove_folder(m_folder);  // stays when something else is in it
+        m_fs.remove_folder(m_folder);  // stays when something else is in it
 }
 
-InstallationPageHandlers::InstallationPageHandlers(InstallationState& state, InstallDisplay& page,
-                                                   std::istream& payload, TemporaryFiles& temporaryFiles)
+std::vector<std::wstring> TemporaryFiles::Files() const
+{
+    std::vector<std::wstring> paths;
+    for (const auto& file : m_files)
+        paths.push_back(file.path);
+    return paths;
+}
+
+InstallationPageHandlers::InstallationPageHandlers(InstallationState& state, const av::platform::machine& machine,
+                                                   InstallDisplay& page, std::istream& payload,
+                                                   TemporaryFiles& temporaryFiles)
     : m_state(state)
+    , m_machine(machine)
     , m_page(page)
     , m_payload(payload)
     , m_temporaryFiles(temporaryFiles)
@@ -145,8 +155,8 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         // its old entry; one that was there before the product is the user's
         // and is not recorded, so that no uninstall deletes it.
         if ((m_state.UpdateState() != FreshInstall && m_state.Recorder().WasInstalled(destination))
-            || Exists(destination)) {
-            GrantUsersAccess(destination, kDataFileAccess, 0);
+            || Exists(m_machine.files, destination)) {
+            m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
         Install(entry.kind, destination, true);
@@ -155,9 +165,20 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         if (m_state.UpdateState() == Upgrade)
             return notification::result::skip;
         break;
-    case entry_kind::temporary_file:
-        m_temporaryFiles.Add(destination);
+    case entry_kind::temporary_file: {
+        // A file already there is moved aside first and comes back when the
+        // run ends; without that backup it is not overwritten at all.
+        std::wstring backup;
+        if (Exists(m_machine.files, destination)) {
+            backup = m_state.Recorder().MakeBackup(&destination, false);
+            if (backup.empty()) {
+                Install(entry.kind, destination, false);
+                throw std::system_error(std::error_code(kErrorCannotMake, std::system_category()));
+            }
+        }
+        m_temporaryFiles.Add(destination, backup);
         break;
+    }
     default:
         break;
     }
@@ -169,7 +190,7 @@ notification::result InstallationPageHandlers::FileDone(const av::payload_entry&
 {
     const std::wstring destination = av::path_to_wide(entry.destination);
     if (entry.kind == static_cast<std::uint32_t>(av::entry_kind::data_file))
-        GrantUsersAccess(destination, kDataFileAccess, 0);
+        m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
     if (entry.kind != static_cast<std::uint32_t>(av::entry_kind::temporary_file))
         m_state.Recorder().Complete(true);
     m_page.AppendLogLine(WithLineEnd(Message(msg::StepOk)), false);
@@ -198,7 +219,14 @@ std::wstring RegistrationCommandLine(const std::wstring& mainProgramPath, std::u
     return command;
 }
 
-bool run_installation(InstallationState& state, InstallDisplay& page)
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine)
+{
+    av::imemstream payload = av::open_payload();
+    return run_installation(state, page, machine, payload);
+}
+
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine,
+                      std::istream& payload)
 {
     // 1-2. A new section of the log.
     page.MainProgramPath().clear();
@@ -209,7 +237,7 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
 
     // 3. The run's temporary folder (not created yet).
     std::wstring error;
-    if (!state.MakeTemporaryFolder(error)) {
+    if (!state.MakeTemporaryFolder(machine.folders, error)) {
         const std::wstring status = Message(msg::InstallationFailed, {error});
         page.SetStatus(status);
         page.AppendLogLine(WithLineEnd(status), false);
@@ -218,15 +246,14 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
 
     // 4.
     const std::wstring sampleFolder = Message(msg::Examples, {state.ProductLabel(true)});
-    TemporaryFiles temporaryFiles(state.TemporaryFolder());
+    TemporaryFiles temporaryFiles(machine.files, state.TemporaryFolder());
     state.Recorder().SetProduct(state.ProductLabel(false), ProductCatalogue(kProductCode));
     page.SetProgress(0, 1);
     page.ShowProgress(true);
 
     // 5-6. Every payload file, written and verified.
-    av::imemstream payload = av::open_payload();
-    InstallationPageHandlers handlers(state, page, payload, temporaryFiles);
-    if (!av::extract_payload(payload, state.InstallFolder(), sampleFolder, state.TemporaryFolder(),
+    InstallationPageHandlers handlers(state, machine, page, payload, temporaryFiles);
+    if (!av::extract_payload(payload, machine, state.InstallFolder(), sampleFolder, state.TemporaryFolder(),
                              [&handlers](const av::notification& n) { return handlers(n); })) {
         state.Recorder().RollBack();
         return false;
@@ -235,8 +262,8 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
     const std::wstring uninstaller = page.UninstallerPath();
 
     // 7.
-    MakeReadOnly(mainProgram);
-    MakeReadOnly(uninstaller);
+    MakeReadOnly(machine.files, mainProgram);
+    MakeReadOnly(machine.files, uninstaller);
 
     // 8. Shortcuts.
     if (state.StartMenuShortcut() || state.DesktopShortcut()) {
@@ -250,14 +277,14 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
         request.uninstallerPath = uninstaller;
         request.programName = state.ProductLabel(false);
         request.uninstallName = Message(msg::Uninstall, {state.ProductLabel(true)});
-        const bool made = create_shortcuts(state.Recorder(), request);
+        const bool made = create_shortcuts(machine, state.Recorder(), request);
         page.AppendLogLine(WithLineEnd(Message(made ? msg::StepOk : msg::StepFailed)), false);
     }
 
     // 9. The program list's entry.
     page.SetStatus(Message(msg::WritingRegistryData));
     page.AppendLogLine(Message(msg::WritingRegistryData), false);
-    auto& registry = av::platform::system_registry();
+    auto& registry = machine.registry;
     UninstallRegistration values;
     values.productKey = ProductCatalogue(kProductCode);
     values.displayName = state.ProductLabel(false);
@@ -282,14 +309,16 @@ bool run_installation(InstallationState& state, InstallDisplay& page)
     // meanwhile, as the product may look for it.
     state.Recorder().RecordProductRegistration();
     state.ReleaseInstallerLock();
-    const ProcessOutcome run = start_registration_process(
-        RegistrationCommandLine(mainProgram, state.PreviousVersionNumber()), winpath::PathParent(mainProgram));
+    std::uint32_t exitCode = 0;
+    const bool started = !machine.processes.run_and_wait(
+        RegistrationCommandLine(mainProgram, state.PreviousVersionNumber()), winpath::PathParent(mainProgram),
+        exitCode);
     state.RetakeInstallerLock();
     constexpr std::uint32_t kRegistered = 0xFFFFFFF6u;  // exit code -10
-    const bool productRegistered = run.started && run.exitCode == kRegistered;
+    const bool productRegistered = started && exitCode == kRegistered;
     state.Recorder().Complete(productRegistered);
     if (productRegistered)
-        announce_association_change();
+        machine.shell.announce_association_change();
     page.AppendLogLine(WithLineEnd(Message(registered && productRegistered ? msg::StepOk : msg::StepFailed)), false);
 
     // 12. The record the uninstaller reads.

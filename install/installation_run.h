@@ -6,6 +6,7 @@
 #pragma once
 
 #include "payload/archive.h"
+#include "platform/machine.h"
 
 #include <istream>
 #include <string>
@@ -14,21 +15,29 @@
 class InstallDisplay;
 class InstallationState;
 
-// Files needed only while the run lasts ("<Temporary>" entries): deleted,
-// then their folder, when the run ends, whatever happens.
+// Files needed only while the run lasts ("<Temporary>" entries): when the
+// run ends, whatever happens, each file this run wrote is deleted and a file
+// it had moved aside is put back, then the folder goes (if empty).
 class TemporaryFiles {
 public:
-    explicit TemporaryFiles(std::wstring folder);
+    TemporaryFiles(av::platform::file_system& files, std::wstring folder);
     ~TemporaryFiles();
     TemporaryFiles(const TemporaryFiles&) = delete;
     TemporaryFiles& operator=(const TemporaryFiles&) = delete;
 
-    void Add(const std::wstring& path) { m_files.push_back(path); }
-    const std::vector<std::wstring>& Files() const { return m_files; }
+    // `path` is about to be written by this run; `backup` (when not empty)
+    // holds the file that was there before.
+    void Add(const std::wstring& path, const std::wstring& backup = {}) { m_files.push_back({path, backup}); }
+    std::vector<std::wstring> Files() const;
 
 private:
+    struct written {
+        std::wstring path;
+        std::wstring backup;
+    };
+    av::platform::file_system& m_fs;
     std::wstring m_folder;
-    std::vector<std::wstring> m_files;
+    std::vector<written> m_files;
 };
 
 // The Install page's answer to each notification of the extraction pass:
@@ -36,8 +45,8 @@ private:
 // shows every step on the page.
 class InstallationPageHandlers {
 public:
-    InstallationPageHandlers(InstallationState& state, InstallDisplay& page, std::istream& payload,
-                             TemporaryFiles& temporaryFiles);
+    InstallationPageHandlers(InstallationState& state, const av::platform::machine& machine, InstallDisplay& page,
+                             std::istream& payload, TemporaryFiles& temporaryFiles);
 
     // Dispatches to the handler of the notification, then pumps the page's
     // waiting messages.
@@ -56,15 +65,20 @@ private:
     void Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup);
 
     InstallationState& m_state;
+    const av::platform::machine& m_machine;
     InstallDisplay& m_page;
     std::istream& m_payload;
     TemporaryFiles& m_temporaryFiles;
     std::uint64_t m_productBytes = 0;
 };
 
-// Runs the installation on the Install page; true when the product is
-// installed (also when a later step only logged "Failed").
-bool run_installation(InstallationState& state, InstallDisplay& page);
+// Runs the installation on `machine`, shown on the Install page; true when
+// the product is installed (also when a later step only logged "Failed").
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine);
+// The same with the payload given as a stream (at position 0) instead of the
+// executable's payload resource.
+bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine,
+                      std::istream& payload);
 
 // The product's registration command line: the main program (quoted when it
 // holds a space), " /Register /Background", and " /update=" with the previous

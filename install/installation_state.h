@@ -6,6 +6,8 @@
 // the state only through it.
 #pragma once
 
+#include "platform/known_folders.h"
+
 #include <cstdint>
 #include <string>
 
@@ -33,9 +35,10 @@ public:
     virtual bool StartMenuShortcut() const = 0;
     virtual bool DesktopShortcut() const = 0;
 
-    // Chooses the run's temporary folder (not created). On failure `error`
-    // holds the reason, and TemporaryFolder is unchanged.
-    virtual bool MakeTemporaryFolder(std::wstring& error) = 0;
+    // Chooses the run's temporary folder (not created) below the temporary
+    // folder of `folders`. On failure `error` holds the reason, and
+    // TemporaryFolder is unchanged.
+    virtual bool MakeTemporaryFolder(av::platform::known_folders& folders, std::wstring& error) = 0;
     virtual std::wstring TemporaryFolder() const = 0;
 
     // The recorder of everything the run creates or replaces.

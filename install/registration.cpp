@@ -33,8 +33,14 @@ bool register_uninstall(av::platform::registry& registry, UninstallLog& log, con
     if (uninstall_keys->create_subkey(values.productKey, key_access::all, key, created))
         return false;
 
-    // An existing key is saved before any value of it changes.
-    log.RecordUninstallKey(created ? nullptr : key.get());
+    // An existing key is saved before any value of it changes; one that
+    // could not be saved is left as it is, since a rollback could not bring
+    // it back.
+    if (!log.RecordUninstallKey(created ? nullptr : key.get())) {
+        key.reset();
+        log.Complete(false);
+        return false;
+    }
 
     using av::platform::dword_value;
     using av::platform::string_value;
@@ -70,5 +76,15 @@ bool register_product_path(av::platform::registry& registry, const std::wstring&
     bool created = false;
     if (av::platform::create_key(registry, L"Software\\" + makerName, key_access::maximum_allowed, key, created))
         return false;
-    return !key->set_value(productKey + L" Path", av::platform::string_value(mainProgramPath));
+    if (!key->set_value(productKey + L" Path", av::platform::string_value(mainProgramPath)))
+        return true;
+    // The run fails and is rolled back, and nothing records this key: one
+    // this call created goes again, so the machine is left as it was.
+    key.reset();
+    if (created) {
+        std::unique_ptr<registry_key> software;
+        if (!av::platform::open_key(registry, L"Software", key_access::all, software))
+            (void)software->delete_subkey_tree(makerName);
+    }
+    return false;
 }

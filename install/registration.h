@@ -37,14 +37,15 @@ inline constexpr wchar_t kPublisherTelephone[] = L"+33 1 84 88 20 60";
 
 // Writes the product's uninstall key (below the Uninstall key of
 // HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion), recording it (an existing key is saved for
-// a rollback first): the twelve values, then "QuietUninstallString",
-// "InstallLocation" and "EstimatedSize". True when "DisplayName" and
-// "UninstallString" were both written; nothing is recorded when the key
-// cannot be opened or created.
+// a rollback first; one that cannot be saved is not changed at all): the
+// twelve values, then "QuietUninstallString", "InstallLocation" and
+// "EstimatedSize". True when "DisplayName" and "UninstallString" were both
+// written; nothing is recorded when the key cannot be opened or created.
 bool register_uninstall(av::platform::registry& registry, UninstallLog& log, const UninstallRegistration& values);
 
 // Writes "<product key> Path" under HKEY_LOCAL_MACHINE\Software\<maker>, the
 // key created when missing. Not recorded: neither a rollback nor the
-// uninstall log knows it.
+// uninstall log knows it; so when the value cannot be written, a key this
+// call created is deleted again.
 bool register_product_path(av::platform::registry& registry, const std::wstring& makerName,
                            const std::wstring& productKey, const std::wstring& mainProgramPath);

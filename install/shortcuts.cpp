@@ -1,6 +1,5 @@
 #include "install/shortcuts.h"
 
-#include "payload/folders.h"
 #include "support/win_path.h"
 #include "uninstall/uninstall_log.h"
 
@@ -8,21 +7,24 @@ namespace {
 
 using winpath::kMaxPath;
 
-// The all-users desktop, else the user's (whatever the shell says of it).
-std::wstring DesktopFolder()
+// The all-users desktop, else the user's; empty when the machine has neither.
+std::wstring DesktopFolder(av::platform::known_folders& folders)
 {
-    try {
-        return av::known_folder_path(av::csidl::common_desktop, av::csidl::desktop_directory, true);
-    } catch (const std::exception&) {
-        return {};
-    }
+    std::wstring path;
+    if (!folders.folder(av::platform::csidl::common_desktop, path))
+        return path;
+    if (!folders.folder(av::platform::csidl::desktop_directory, path))
+        return path;
+    return {};
 }
 
 }  // namespace
 
-bool create_shortcut(const std::wstring& target, const std::wstring& folder, const std::wstring* name,
-                     std::wstring* linkPath)
+bool create_shortcut(av::platform::shell_links& shell, const std::wstring& target, const std::wstring& folder,
+                     const std::wstring* name, std::wstring* linkPath)
 {
+    if (!av::platform::is_absolute_path(folder))
+        return false;
     const std::size_t separator = target.find_last_of(L"\\/");
     if (separator == std::wstring::npos || separator + 1 == target.size())
         return false;
@@ -45,21 +47,23 @@ bool create_shortcut(const std::wstring& target, const std::wstring& folder, con
     const std::wstring link = winpath::PathJoin(folder, link_name) + L".lnk";
     if (link.size() >= kMaxPath)
         return false;
-    if (!save_shell_link(link, target, working_folder))
+    if (shell.save(link, target, working_folder))
         return false;
     if (linkPath != nullptr)
         *linkPath = link;
     return true;
 }
 
-bool create_shortcuts(UninstallLog& log, const ShortcutRequest& request)
+bool create_shortcuts(const av::platform::machine& machine, UninstallLog& log, const ShortcutRequest& request)
 {
     bool all_well = true;
     const auto make = [&](int selector, const std::wstring& folder, const std::wstring& target,
                           const std::wstring& name) {
-        log.RecordShortcut(selector, folder);
+        // A shortcut of an earlier installation that is still in the way is
+        // never overwritten: a rollback could not bring it back.
+        const bool clear = log.RecordShortcut(selector, folder);
         std::wstring link;
-        if (create_shortcut(target, folder, &name, &link)) {
+        if (clear && create_shortcut(machine.shell, target, folder, &name, &link)) {
             log.Complete(true, link);
         } else {
             all_well = false;
@@ -71,7 +75,7 @@ bool create_shortcuts(UninstallLog& log, const ShortcutRequest& request)
         make(1, request.startMenuFolder, request.uninstallerPath, request.uninstallName);
     }
     if (request.desktop) {
-        make(2, DesktopFolder(), request.mainProgramPath, request.programName);
+        make(2, DesktopFolder(machine.folders), request.mainProgramPath, request.programName);
     }
     return all_well;
 }

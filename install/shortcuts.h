@@ -5,17 +5,20 @@
 // properties: its target and its working folder (the target's folder).
 #pragma once
 
+#include "platform/machine.h"
+
 #include <string>
 
 class UninstallLog;
 
 // Makes "<folder>\<name>.lnk" pointing at `target`, working in the target's
 // folder. Without a name, the target's file name without its extension is
-// used. False when the target has no folder part, the link path does not fit
-// in 260 characters, or the link cannot be saved; `linkPath` (when given)
-// receives the link's path on success.
-bool create_shortcut(const std::wstring& target, const std::wstring& folder, const std::wstring* name,
-                     std::wstring* linkPath);
+// used. False when the target has no folder part, the folder is not an
+// absolute one, the link path does not fit in 260 characters, or `shell`
+// cannot save the link; `linkPath` (when given) receives the link's path on
+// success.
+bool create_shortcut(av::platform::shell_links& shell, const std::wstring& target, const std::wstring& folder,
+                     const std::wstring* name, std::wstring* linkPath);
 
 struct ShortcutRequest {
     bool startMenu = false;
@@ -27,8 +30,8 @@ struct ShortcutRequest {
     std::wstring uninstallName;  // message 13 with the short product name
 };
 
-// Creates and records the requested shortcuts; true when all were made.
-bool create_shortcuts(UninstallLog& log, const ShortcutRequest& request);
-
-// Saves a shell link (platform half): target path and working folder only.
-bool save_shell_link(const std::wstring& linkPath, const std::wstring& target, const std::wstring& workingFolder);
+// Creates and records the requested shortcuts on `machine` (the desktop
+// shortcut in its all-users desktop, else the user's); true when all were
+// made. A shortcut whose desktop folder cannot be found, or whose earlier
+// shortcut could not be moved aside, is not made and is recorded as failed.
+bool create_shortcuts(const av::platform::machine& machine, UninstallLog& log, const ShortcutRequest& request);

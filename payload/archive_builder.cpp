@@ -1,14 +1,16 @@
 #include "payload/archive_builder.h"
 
 #include "payload/crc32.h"
-#include "payload/file_io.h"
+#include "platform/file_system.h"
 
 #include <boost/filesystem/operations.hpp>
 #include <boost/iostreams/filter/bzip2.hpp>
 #include <boost/iostreams/filtering_stream.hpp>
 
+#include <functional>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace av {
 namespace {
@@ -32,6 +34,25 @@ void put_text(std::string& out, const std::wstring& text)
         throw std::length_error("path too long for the archive table");
     put_u32(out, static_cast<std::uint32_t>(units.size() / 2));
     out += units;
+}
+
+// Reads a source file of the release engineer's machine from start to end in
+// blocks of 4096 bytes; throws std::system_error on a failed open or read.
+void read_file_blocks(const boost::filesystem::path& file, const std::function<void(const char*, std::size_t)>& sink)
+{
+    platform::file_system& files = platform::system_file_system();
+    std::unique_ptr<platform::input_file> in;
+    if (const std::error_code ec = files.open_file(path_to_wide(boost::filesystem::absolute(file)), in))
+        throw std::system_error(ec);
+    char block[4096];
+    for (;;) {
+        std::size_t got = 0;
+        if (const std::error_code ec = in->read(std::as_writable_bytes(std::span<char>(block)), got))
+            throw std::system_error(ec);
+        if (got == 0)
+            return;
+        sink(block, got);
+    }
 }
 
 }  // namespace

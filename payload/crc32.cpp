@@ -1,8 +1,9 @@
 #include "payload/crc32.h"
 
-#include "payload/file_io.h"
+#include "platform/file_system.h"
 
 #include <array>
+#include <system_error>
 
 namespace av {
 namespace {
@@ -43,11 +44,21 @@ std::uint32_t compute_crc32(const void* data, std::size_t size) noexcept
     return crc.value();
 }
 
-std::uint32_t file_crc32(const boost::filesystem::path& path)
+std::uint32_t file_crc32(platform::file_system& files, const std::wstring& path)
 {
+    std::unique_ptr<platform::input_file> file;
+    if (const std::error_code ec = files.open_file(path, file))
+        throw std::system_error(ec);
     crc32 crc;
-    read_file_blocks(path, [&crc](const char* data, std::size_t size) { crc.update(data, size); });
-    return crc.value();
+    std::byte block[4096];
+    for (;;) {
+        std::size_t got = 0;
+        if (const std::error_code ec = file->read(block, got))
+            throw std::system_error(ec);
+        if (got == 0)
+            return crc.value();
+        crc.update(block, got);
+    }
 }
 
 }  // namespace av

@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
-#include <boost/filesystem/path.hpp>
+namespace av::platform {
+class file_system;
+}
 
 namespace av {
 
@@ -27,9 +30,9 @@ inline std::uint32_t compute_crc32(std::string_view bytes) noexcept
     return compute_crc32(bytes.data(), bytes.size());
 }
 
-// Reads a file in blocks of 4096 bytes (other readers allowed, no writers)
-// and returns its CRC-32. A failed open or read throws std::system_error with
-// the operating system's code.
-std::uint32_t file_crc32(const boost::filesystem::path& path);
+// Reads a file through `files` in blocks of 4096 bytes (other readers
+// allowed, no writers) and returns its CRC-32. A failed open or read throws
+// std::system_error with the machine's code.
+std::uint32_t file_crc32(platform::file_system& files, const std::wstring& path);
 
 }  // namespace av

@@ -86,9 +86,9 @@ archive_table read_archive_table(std::istream& compressed)
     return parse_archive_table(header, wanted);
 }
 
-bool extract_payload(std::istream& stream, const std::wstring& install_folder, const std::wstring& sample_folder,
-                     const std::wstring& temporary_folder, const notification_callback& on_notification,
-                     const extraction_hooks& hooks, unsigned threads)
+bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
+                     const std::wstring& sample_folder, const std::wstring& temporary_folder,
+                     const notification_callback& on_notification, const extraction_hooks& hooks, unsigned threads)
 {
     std::error_code code;
     std::wstring failed_path;
@@ -96,7 +96,7 @@ bool extract_payload(std::istream& stream, const std::wstring& install_folder, c
     try {
         if (on_notification)
             on_notification(notification::started{});
-        writer.emplace(install_folder, sample_folder, temporary_folder, on_notification, hooks);
+        writer.emplace(machine, install_folder, sample_folder, temporary_folder, on_notification, hooks);
         std::streambuf* buffer = stream.rdbuf();
         if (buffer == nullptr)
             throw_compress_error(compress_errc::unexpected);

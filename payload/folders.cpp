@@ -5,24 +5,10 @@
 #include "support/error.h"
 #include "support/text.h"
 
-#include <boost/filesystem/operations.hpp>
-
-#include <utility>
-
 namespace av {
 namespace {
 
-folder_lookup& lookup_override()
-{
-    static folder_lookup lookup;
-    return lookup;
-}
-
-std::wstring folder_of(int csidl)
-{
-    const folder_lookup& lookup = lookup_override();
-    return lookup ? lookup(csidl) : shell_folder_path(csidl);
-}
+namespace csidl = platform::csidl;
 
 bool is_separator(wchar_t c)
 {
@@ -87,36 +73,14 @@ constexpr placeholder placeholders[] = {
 
 }  // namespace
 
-folder_lookup set_folder_lookup(folder_lookup lookup)
+std::wstring known_folder_path(platform::known_folders& folders, int csidl, int fallback_csidl, bool use_fallback)
 {
-    return std::exchange(lookup_override(), std::move(lookup));
-}
-
-std::wstring native_folder_name(int id)
-{
-    switch (id) {
-    case csidl::personal: return L"Users/user/Documents";
-    case csidl::desktop_directory: return L"Users/user/Desktop";
-    case csidl::common_desktop: return L"Users/Public/Desktop";
-    case csidl::appdata: return L"Users/user/AppData/Roaming";
-    case csidl::common_appdata: return L"ProgramData";
-    case csidl::windows: return L"Windows";
-    case csidl::system: return L"Windows/System32";
-    case csidl::program_files: return L"Program Files";
-    case csidl::program_files_common: return L"Program Files/Common Files";
-    case csidl::common_documents: return L"Users/Public/Documents";
-    default: return {};
-    }
-}
-
-std::wstring known_folder_path(int csidl, int fallback_csidl, bool use_fallback)
-{
-    std::wstring path = folder_of(csidl);
-    if (path.empty() && use_fallback)
-        path = folder_of(fallback_csidl);
-    if (path.empty())
-        throw_compress_error(compress_errc::unexpected);
-    return path;
+    std::wstring path;
+    if (!folders.folder(csidl, path))
+        return path;
+    if (use_fallback && !folders.folder(fallback_csidl, path))
+        return path;
+    throw_compress_error(compress_errc::unexpected);
 }
 
 bool is_absolute_windows_path(const std::wstring& path)
@@ -143,36 +107,31 @@ void rights_folders::add(const boost::filesystem::path& folder)
     folders_.push_back({folder, false});
 }
 
-void rights_folders::grant(const boost::filesystem::path& file_folder, const grant_function& grant_users_access)
+void rights_folders::grant(platform::file_system& files, platform::access_rights& rights,
+                           const boost::filesystem::path& file_folder)
 {
     for (auto& listed : folders_) {
         if (listed.granted)
             continue;
         const std::wstring target = path_to_wide(listed.folder);
-        try {
-            for (boost::filesystem::path folder = file_folder;
-                 !folder.empty() && boost::filesystem::exists(folder); folder = folder.parent_path()) {
-                if (SamePath(path_to_wide(folder), target)) {
-                    // The result is not used: a folder whose list cannot be
-                    // changed only stays closed to users.
-                    if (grant_users_access)
-                        grant_users_access(target, kDataFolderAccess, kDataFolderInheritance);
-                    else
-                        GrantUsersAccess(target, kDataFolderAccess, kDataFolderInheritance);
-                    listed.granted = true;
-                    break;
-                }
-                if (!folder.has_relative_path())
-                    break;  // the root: nothing above it
+        // A folder that is missing or cannot be examined ends this walk only.
+        for (boost::filesystem::path folder = file_folder;
+             !folder.empty() && platform::is_folder(files, path_to_wide(folder)); folder = folder.parent_path()) {
+            if (SamePath(path_to_wide(folder), target)) {
+                // The result is not used: a folder whose list cannot be
+                // changed only stays closed to users.
+                (void)rights.grant_users_access(target, kDataFolderAccess, kDataFolderInheritance);
+                listed.granted = true;
+                break;
             }
-        } catch (const std::exception&) {
-            // A folder that cannot be examined ends this walk only.
+            if (!folder.has_relative_path())
+                break;  // the root: nothing above it
         }
     }
 }
 
-boost::filesystem::path resolve_destination(const std::wstring& destination_dir, const destination_inputs& inputs,
-                                            rights_folders& rights)
+boost::filesystem::path resolve_destination(platform::known_folders& folders, const std::wstring& destination_dir,
+                                            const destination_inputs& inputs, rights_folders& rights)
 {
     // Only a destination whose first element is a name in angle brackets can
     // start with a placeholder; anything else is a literal folder.
@@ -203,17 +162,17 @@ boost::filesystem::path resolve_destination(const std::wstring& destination_dir,
         base = wide_to_path(inputs.temporary_folder.empty() ? inputs.install_folder : inputs.temporary_folder);
     } else if (name == L"<SamplePath>") {
         if (inputs.sample_folder.empty()) {
-            base = wide_to_path(known_folder_path(match->primary, match->fallback, true));
+            base = wide_to_path(known_folder_path(folders, match->primary, match->fallback, true));
         } else if (is_absolute_windows_path(inputs.sample_folder)) {
             base = literal_path(inputs.sample_folder);
         } else {
-            base = wide_to_path(known_folder_path(match->primary, match->fallback, true));
+            base = wide_to_path(known_folder_path(folders, match->primary, match->fallback, true));
             for (const auto& element : split_names(inputs.sample_folder))
                 base /= wide_to_path(element);
             rights.add(base);
         }
     } else {
-        base = wide_to_path(known_folder_path(match->primary, match->fallback, match->fallback != 0));
+        base = wide_to_path(known_folder_path(folders, match->primary, match->fallback, match->fallback != 0));
     }
 
     for (const auto& element : split_names(std::wstring_view(destination_dir).substr(first_end))) {

@@ -32,10 +32,12 @@ bool validate_payload(std::istream& stream, unsigned threads = 0);
 // error code and the path of the file concerned (false). Never throws for
 // payload, file or folder failures; an exception raised by a handler of
 // `started`, `finished` or `failed` becomes the failure (or, from `failed`
-// itself, propagates). The notifications all come on the calling thread;
-// `threads` decode (0 one per core, 1 the stream filter on this thread).
-bool extract_payload(std::istream& stream, const std::wstring& install_folder, const std::wstring& sample_folder,
-                     const std::wstring& temporary_folder, const notification_callback& on_notification,
-                     const extraction_hooks& hooks = {}, unsigned threads = 0);
+// itself, propagates). Files, folders, known folders and grants are those of
+// `machine`. The notifications all come on the calling thread; `threads`
+// decode (0 one per core, 1 the stream filter on this thread).
+bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
+                     const std::wstring& sample_folder, const std::wstring& temporary_folder,
+                     const notification_callback& on_notification, const extraction_hooks& hooks = {},
+                     unsigned threads = 0);
 
 }  // namespace av

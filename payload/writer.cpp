@@ -1,9 +1,8 @@
 #include "payload/writer.h"
 
 #include "payload/crc32.h"
+#include "platform/win_error.h"
 #include "support/error.h"
-
-#include <boost/filesystem/operations.hpp>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,34 +12,52 @@
 #include <utility>
 
 namespace av {
-std::unique_ptr<exclusive_output_file> open_destination(const boost::filesystem::path& path, rights_folders& rights,
-                                                        const rights_folders::grant_function& grant)
+namespace {
+
+void throw_if(const std::error_code& ec)
 {
-    namespace fs = boost::filesystem;
-    if (fs::exists(path)) {
-        if (fs::is_regular_file(path))  // follows a symbolic link to its target
-            clear_read_only(path);
-    } else {
-        const fs::path parent = path.parent_path();
-        if (!parent.empty() && !fs::exists(parent))
-            fs::create_directories(parent);
-    }
-    rights.grant(path.parent_path(), grant);
-    return std::make_unique<exclusive_output_file>(path);
+    if (ec)
+        throw std::system_error(ec);
 }
 
-void verify_file(const payload_entry& entry, const extraction_hooks& hooks)
+}  // namespace
+
+std::unique_ptr<platform::output_file> open_destination(const platform::machine& machine,
+                                                        const boost::filesystem::path& path, rights_folders& rights)
+{
+    platform::file_system& files = machine.files;
+    const std::wstring wide = path_to_wide(path);
+    std::uint32_t attributes = 0;
+    const std::error_code found = files.get_attributes(wide, attributes);
+    if (!found) {
+        if ((attributes & platform::attr_directory) == 0)  // follows a symbolic link to its target
+            throw_if(platform::clear_read_only(files, wide));
+    } else if (!win_error::is_not_found(found)) {
+        throw std::system_error(found);
+    } else {
+        const std::wstring parent = path_to_wide(path.parent_path());
+        if (!parent.empty() && !platform::is_folder(files, parent))
+            throw_if(platform::create_folder_tree(files, parent));
+    }
+    rights.grant(files, machine.rights, path.parent_path());
+    std::unique_ptr<platform::output_file> file;
+    throw_if(files.create_file(wide, file));
+    return file;
+}
+
+void verify_file(platform::file_system& files, const payload_entry& entry, const extraction_hooks& hooks)
 {
     constexpr int max_retries = 3;
+    const std::error_code sharing_violation = win_error::make(win_error::sharing_violation);
     for (int attempt = 0;; ++attempt) {
         clear_crt_error();
         std::uint32_t crc = 0;
         try {
-            crc = hooks.crc_of_file ? hooks.crc_of_file(entry.destination) : file_crc32(entry.destination);
+            crc = file_crc32(files, path_to_wide(entry.destination));
         } catch (const std::system_error& e) {
             // Another process (a virus scanner, say) may hold the fresh file
             // for a moment.
-            if (e.code() != std::error_code(sharing_violation, std::system_category()) || attempt == max_retries)
+            if (e.code() != sharing_violation || attempt == max_retries)
                 throw;
             const std::chrono::milliseconds pause(1000);
             if (hooks.sleep)
@@ -55,9 +72,11 @@ void verify_file(const payload_entry& entry, const extraction_hooks& hooks)
     }
 }
 
-payload_writer::payload_writer(std::wstring install_folder, std::wstring sample_folder, std::wstring temporary_folder,
+payload_writer::payload_writer(const platform::machine& machine, std::wstring install_folder,
+                               std::wstring sample_folder, std::wstring temporary_folder,
                                notification_callback on_notification, extraction_hooks hooks)
-    : inputs_{std::move(install_folder), std::move(sample_folder), std::move(temporary_folder)},
+    : machine_(machine),
+      inputs_{std::move(install_folder), std::move(sample_folder), std::move(temporary_folder)},
       on_notification_(std::move(on_notification)),
       hooks_(std::move(hooks)),
       header_(std::make_unique<memstream>())
@@ -68,7 +87,7 @@ payload_writer::~payload_writer() = default;
 
 boost::filesystem::path payload_writer::resolve_destination(const std::wstring& destination_dir)
 {
-    return av::resolve_destination(destination_dir, inputs_, rights_);
+    return av::resolve_destination(machine_.folders, destination_dir, inputs_, rights_);
 }
 
 std::optional<boost::filesystem::path> payload_writer::file_in_progress() const
@@ -181,19 +200,20 @@ std::streamsize payload_writer::write_data(const char* bytes, std::streamsize co
         in_progress_ = true;
         skipping_ = answer == notification::result::skip;
         if (!skipping_)
-            output_ = open_destination(entry.destination, rights_, hooks_.grant);
+            output_ = open_destination(machine_, entry.destination, rights_);
     }
     const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max<std::streamsize>(count, 0)), remaining_);
     if (!skipping_ && n > 0)
-        output_->write(bytes, static_cast<std::size_t>(n));
+        throw_if(output_->write(std::as_bytes(std::span<const char>(bytes, static_cast<std::size_t>(n)))));
     remaining_ -= n;
     position_ += n;
     notify(notification::progress{position_, total_}, true);
     if (remaining_ == 0) {
         if (!skipping_) {
-            output_->close();
+            const std::error_code closed = output_->close();
             output_.reset();
-            verify_file(entry, hooks_);
+            throw_if(closed);
+            verify_file(machine_.files, entry, hooks_);
             notify(notification::file_done{entry}, true);
         }
         in_progress_ = false;

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "payload/archive.h"
-#include "payload/file_io.h"
 #include "payload/folders.h"
 #include "payload/membuf.h"
+#include "platform/machine.h"
 
 #include <chrono>
 #include <cstdint>
@@ -19,32 +19,30 @@
 
 namespace av {
 
-// Services of the extraction that tests replace; an empty member means the
-// real one.
+// What tests replace in the extraction beyond the machine; an empty member
+// means the real one.
 struct extraction_hooks {
-    // The folder grant's call (GrantUsersAccess of the security operations).
-    rights_folders::grant_function grant;
-    // The read-back of a written file (file_crc32).
-    std::function<std::uint32_t(const boost::filesystem::path&)> crc_of_file;
     // The pause before reading a file back again after a sharing violation.
     std::function<void(std::chrono::milliseconds)> sleep;
 };
 
-// Opens a destination for writing: clears the read-only attribute of an
-// existing file, else creates its missing folders; applies the folder grant
-// to its folder; opens it exclusively (created or truncated).
-std::unique_ptr<exclusive_output_file> open_destination(const boost::filesystem::path& path, rights_folders& rights,
-                                                        const rights_folders::grant_function& grant);
+// Opens a destination for writing on `machine`: clears the read-only
+// attribute of an existing file, else creates its missing folders; applies
+// the folder grant to its folder; opens it exclusively (created or
+// truncated). Throws std::system_error with the machine's code.
+std::unique_ptr<platform::output_file> open_destination(const platform::machine& machine,
+                                                        const boost::filesystem::path& path, rights_folders& rights);
 
 // Reads an entry's file back and compares its CRC-32: a sharing violation
 // (32) is retried after 1 s, at most 3 times; any other failure, or a fourth
 // sharing violation, propagates; a mismatch throws `invalid_checksum` (3).
-void verify_file(const payload_entry& entry, const extraction_hooks& hooks = {});
+void verify_file(platform::file_system& files, const payload_entry& entry, const extraction_hooks& hooks = {});
 
 class payload_writer {
 public:
-    payload_writer(std::wstring install_folder, std::wstring sample_folder, std::wstring temporary_folder,
-                   notification_callback on_notification, extraction_hooks hooks = {});
+    // Writes on `machine`, which must outlive the writer.
+    payload_writer(const platform::machine& machine, std::wstring install_folder, std::wstring sample_folder,
+                   std::wstring temporary_folder, notification_callback on_notification, extraction_hooks hooks = {});
     ~payload_writer();
     payload_writer(const payload_writer&) = delete;
     payload_writer& operator=(const payload_writer&) = delete;
@@ -76,6 +74,7 @@ private:
     std::streamsize write_data(const char* bytes, std::streamsize count);
     void notify(const notification& n, bool honour_abort);
 
+    const platform::machine& machine_;
     destination_inputs inputs_;
     notification_callback on_notification_;
     extraction_hooks hooks_;
@@ -91,7 +90,7 @@ private:
     std::uint64_t remaining_ = 0;
     bool in_progress_ = false;
     bool skipping_ = false;
-    std::unique_ptr<exclusive_output_file> output_;
+    std::unique_ptr<platform::output_file> output_;
     bool failed_ = false;
 };
 

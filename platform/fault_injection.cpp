@@ -31,6 +31,12 @@ const char* operation_name(operation op) noexcept
     case operation::enumerate_values: return "enumerate_values";
     case operation::save_key: return "save_key";
     case operation::restore_key: return "restore_key";
+    case operation::known_folder: return "known_folder";
+    case operation::run_process: return "run_process";
+    case operation::save_link: return "save_link";
+    case operation::grant_access: return "grant_access";
+    case operation::set_privilege: return "set_privilege";
+    case operation::is_administrator: return "is_administrator";
     }
     return "unknown";
 }
@@ -47,6 +53,8 @@ std::error_code default_fault(operation op) noexcept
     case operation::set_value:
     case operation::delete_value:
     case operation::restore_key: return win_error::make(win_error::cantwrite);
+    case operation::known_folder: return win_error::make(win_error::file_not_found);
+    case operation::run_process: return win_error::make(win_error::file_not_found);
     default: return win_error::make(win_error::access_denied);
     }
 }
@@ -305,13 +313,6 @@ void faulty_file_system::notify_folder_created(const std::wstring& path)
     inner_.notify_folder_created(path);
 }
 
-std::error_code faulty_file_system::temp_folder(std::wstring& path)
-{
-    if (const std::error_code ec = plan_.check(operation::temp_folder, {}))
-        return ec;
-    return inner_.temp_folder(path);
-}
-
 std::error_code faulty_file_system::temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                                    std::wstring& path)
 {
@@ -345,6 +346,73 @@ std::error_code faulty_file_system::open_file(const std::wstring& path, std::uni
 std::unique_ptr<registry_key> faulty_registry::local_machine()
 {
     return std::make_unique<faulty_key>(inner_.local_machine(), plan_, std::wstring{});
+}
+
+std::error_code faulty_known_folders::folder(int csidl, std::wstring& path)
+{
+    if (const std::error_code ec = plan_.check(operation::known_folder, std::to_wstring(csidl)))
+        return ec;
+    return inner_.folder(csidl, path);
+}
+
+std::error_code faulty_known_folders::temp_folder(std::wstring& path)
+{
+    if (const std::error_code ec = plan_.check(operation::temp_folder, {}))
+        return ec;
+    return inner_.temp_folder(path);
+}
+
+std::error_code faulty_processes::run_and_wait(const std::wstring& command_line, const std::wstring& working_folder,
+                                               std::uint32_t& exit_code)
+{
+    if (const std::error_code ec = plan_.check(operation::run_process, command_line))
+        return ec;
+    return inner_.run_and_wait(command_line, working_folder, exit_code);
+}
+
+std::error_code faulty_shell_links::save(const std::wstring& link_path, const std::wstring& target,
+                                         const std::wstring& working_folder)
+{
+    if (const std::error_code ec = plan_.check(operation::save_link, link_path))
+        return ec;
+    return inner_.save(link_path, target, working_folder);
+}
+
+void faulty_shell_links::announce_association_change()
+{
+    inner_.announce_association_change();
+}
+
+bool faulty_access_rights::is_administrator()
+{
+    if (plan_.check(operation::is_administrator, {}))
+        return false;
+    return inner_.is_administrator();
+}
+
+bool faulty_access_rights::grant_users_access(const std::wstring& path, std::uint32_t mask, std::uint32_t ace_flags)
+{
+    if (plan_.check(operation::grant_access, path))
+        return false;
+    return inner_.grant_users_access(path, mask, ace_flags);
+}
+
+bool faulty_access_rights::set_privilege(const std::wstring& name, bool enable)
+{
+    if (plan_.check(operation::set_privilege, name))
+        return false;
+    return inner_.set_privilege(name, enable);
+}
+
+faulty_machine::faulty_machine(const machine& inner, fault_plan& plan)
+    : files_(inner.files, plan),
+      registry_(inner.registry, plan),
+      folders_(inner.folders, plan),
+      processes_(inner.processes, plan),
+      shell_(inner.shell, plan),
+      rights_(inner.rights, plan),
+      machine_{files_, registry_, folders_, processes_, shell_, rights_}
+{
 }
 
 }  // namespace av::platform

@@ -1,19 +1,21 @@
 // A test double of the platform seam that makes chosen operations fail.
 //
-// `faulty_file_system` and `faulty_registry` wrap any file_system / registry
-// (the machine's, or an in-memory registry) and pass every call through,
-// except the ones a shared `fault_plan` picks: those fail with a chosen
-// Windows code and change nothing. Every call through the wrappers (files
-// opened through them and keys opened through them included) is counted,
-// starting at 1, so a test can first count the operations of a run and then
-// fail each one in turn: that is how a rollback is forced at every step.
+// One wrapper per service (`faulty_file_system`, `faulty_registry`,
+// `faulty_known_folders`, `faulty_processes`, `faulty_shell_links`,
+// `faulty_access_rights`), and `faulty_machine`, which wraps a whole machine.
+// Each passes every call through, except the ones a shared `fault_plan`
+// picks: those fail with a chosen Windows code (the bool services answer
+// false) and change nothing. Every call through the wrappers (files opened
+// through them and keys opened through them included) is counted, starting at
+// 1, so a test can first count the operations of a run and then fail each one
+// in turn: that is how a rollback is forced at every step.
 //
 // Typical codes: access_denied, disk_full, sharing_violation, cantwrite.
-// notify_folder_created cannot fail and is not counted.
+// notify_folder_created and announce_association_change cannot fail and are
+// not counted.
 #pragma once
 
-#include "platform/file_system.h"
-#include "platform/registry.h"
+#include "platform/machine.h"
 
 #include <cstddef>
 #include <functional>
@@ -48,6 +50,12 @@ enum class operation {
     enumerate_values,
     save_key,
     restore_key,
+    known_folder,
+    run_process,
+    save_link,
+    grant_access,
+    set_privilege,
+    is_administrator,
 };
 
 // The operation's name, for messages ("copy_file").
@@ -116,7 +124,6 @@ public:
     std::error_code create_folder(const std::wstring& path) override;
     std::error_code remove_folder(const std::wstring& path) override;
     void notify_folder_created(const std::wstring& path) override;
-    std::error_code temp_folder(std::wstring& path) override;
     std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                    std::wstring& path) override;
     std::error_code create_file(const std::wstring& path, std::unique_ptr<output_file>& file) override;
@@ -135,6 +142,78 @@ public:
 private:
     registry& inner_;
     fault_plan& plan_;
+};
+
+// Subjects: the identifier's number for a folder, nothing for the temporary
+// folder.
+class faulty_known_folders final : public known_folders {
+public:
+    faulty_known_folders(known_folders& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    std::error_code folder(int csidl, std::wstring& path) override;
+    std::error_code temp_folder(std::wstring& path) override;
+
+private:
+    known_folders& inner_;
+    fault_plan& plan_;
+};
+
+// Subject: the command line. A failed start starts nothing.
+class faulty_processes final : public processes {
+public:
+    faulty_processes(processes& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    std::error_code run_and_wait(const std::wstring& command_line, const std::wstring& working_folder,
+                                 std::uint32_t& exit_code) override;
+
+private:
+    processes& inner_;
+    fault_plan& plan_;
+};
+
+// Subject: the link's path. A failed save writes nothing.
+class faulty_shell_links final : public shell_links {
+public:
+    faulty_shell_links(shell_links& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    std::error_code save(const std::wstring& link_path, const std::wstring& target,
+                         const std::wstring& working_folder) override;
+    void announce_association_change() override;
+
+private:
+    shell_links& inner_;
+    fault_plan& plan_;
+};
+
+// Subjects: the path of a grant, the privilege's name. A failed call answers
+// false (for the administrator question: not an administrator).
+class faulty_access_rights final : public access_rights {
+public:
+    faulty_access_rights(access_rights& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    bool is_administrator() override;
+    bool grant_users_access(const std::wstring& path, std::uint32_t mask, std::uint32_t ace_flags) override;
+    bool set_privilege(const std::wstring& name, bool enable) override;
+
+private:
+    access_rights& inner_;
+    fault_plan& plan_;
+};
+
+// Every service of `inner` wrapped with one plan; `get()` is the machine to
+// hand to the code under test. Lives no longer than `inner`'s services.
+class faulty_machine {
+public:
+    faulty_machine(const machine& inner, fault_plan& plan);
+    faulty_machine(const faulty_machine&) = delete;
+    faulty_machine& operator=(const faulty_machine&) = delete;
+
+    const machine& get() const noexcept { return machine_; }
+
+private:
+    faulty_file_system files_;
+    faulty_registry registry_;
+    faulty_known_folders folders_;
+    faulty_processes processes_;
+    faulty_shell_links shell_;
+    faulty_access_rights rights_;
+    machine machine_;
 };
 
 }  // namespace av::platform

@@ -1,6 +1,7 @@
-// The file-system half of the platform seam: files, folders, attributes, the
-// temporary folder and temporary file names, whole-file reading and writing,
-// and the shell's notice that a folder was created.
+// The file-system half of the platform seam: files, folders, attributes,
+// temporary file names, whole-file reading and writing, and the shell's notice
+// that a folder was created. (The temporary folder itself is a known folder:
+// platform/known_folders.h.)
 //
 // The contract is one abstract class, `file_system`, in the installer's own
 // vocabulary. `system_file_system()` is the machine's: on Windows the kernel
@@ -13,6 +14,16 @@
 // a Windows code in the system category (platform/win_error.h) - on Linux the
 // Windows code that matches errno - so callers behave the same on both
 // builds. No operation throws.
+//
+// Both halves take only absolute paths (is_absolute_path): a relative path
+// would depend on the folder the process happens to run in (for a deployment
+// tool, often the system folder), so it is refused with invalid_name, and an
+// empty one with path_not_found, before anything is touched.
+//
+// The extraction writes through create_file (exclusive: no other process may
+// open the file while it is written; the data goes in the chunks the caller
+// hands over) and reads back through open_file (other readers allowed,
+// writers refused).
 #pragma once
 
 #include <cstddef>
@@ -20,6 +31,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace av::platform {
@@ -80,8 +92,6 @@ public:
     // SHCNF_PATHW). Nothing on Linux. Cannot fail.
     virtual void notify_folder_created(const std::wstring& path) = 0;
 
-    // The user's temporary folder, ending with a separator (GetTempPathW).
-    virtual std::error_code temp_folder(std::wstring& path) = 0;
     // A new, unique, empty file in `folder` whose name starts with `prefix`
     // (GetTempFileNameW with unique number 0: the file is created).
     virtual std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
@@ -99,6 +109,15 @@ public:
 // The machine's file system (a process-wide object).
 file_system& system_file_system();
 
+// Whether this platform takes `path` as absolute. Windows: a drive letter,
+// ":" and a separator ("C:\x"), or a share or device name ("\\server\share",
+// "\\?\C:\x"); "\x" (root of the current drive) and "C:x" are relative.
+// Linux: a leading "/".
+bool is_absolute_path(std::wstring_view path) noexcept;
+// The code an operation answers for a path that is not absolute: empty ->
+// path_not_found, relative -> invalid_name; empty for an absolute path.
+std::error_code check_absolute(std::wstring_view path) noexcept;
+
 // Convenience on top of any file_system.
 
 // True when `path` names an existing folder.
@@ -109,5 +128,12 @@ bool is_file(file_system& fs, const std::wstring& path);
 std::error_code read_whole_file(file_system& fs, const std::wstring& path, std::string& bytes);
 // Creates or replaces a file with `bytes` (one write).
 std::error_code write_whole_file(file_system& fs, const std::wstring& path, std::string_view bytes);
+// Creates a folder together with every missing folder above it, outermost
+// first; stops at the first failure and answers it (a file in the way gives
+// already_exists). An existing folder is success.
+std::error_code create_folder_tree(file_system& fs, const std::wstring& folder);
+// Clears the read-only attribute of an existing file or folder, keeping the
+// others; nothing to do when it is not set.
+std::error_code clear_read_only(file_system& fs, const std::wstring& path);
 
 }  // namespace av::platform

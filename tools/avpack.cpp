@@ -5,6 +5,8 @@
 #include "payload/bzip2_decoder.h"
 #include "payload/crc32.h"
 #include "payload/folders.h"
+#include "platform/machine.h"
+#include "platform/memory_registry.h"
 #include "payload/payload.h"
 #include "support/error.h"
 
@@ -196,11 +198,76 @@ int verify(const fs::path& path, const run_options& options)
     return 0;
 }
 
+// The machine's files, with the time spent opening and reading files added
+// up (the extraction's read-back).
+class timed_reading final : public av::platform::file_system {
+public:
+    timed_reading(av::platform::file_system& inner, double& seconds) : inner_(inner), seconds_(seconds) {}
+
+    std::error_code get_attributes(const std::wstring& p, std::uint32_t& a) override { return inner_.get_attributes(p, a); }
+    std::error_code set_attributes(const std::wstring& p, std::uint32_t a) override { return inner_.set_attributes(p, a); }
+    std::error_code copy_file(const std::wstring& f, const std::wstring& t, bool o) override { return inner_.copy_file(f, t, o); }
+    std::error_code move_file(const std::wstring& f, const std::wstring& t) override { return inner_.move_file(f, t); }
+    std::error_code delete_file(const std::wstring& p) override { return inner_.delete_file(p); }
+    std::error_code create_folder(const std::wstring& p) override { return inner_.create_folder(p); }
+    std::error_code remove_folder(const std::wstring& p) override { return inner_.remove_folder(p); }
+    void notify_folder_created(const std::wstring& p) override { inner_.notify_folder_created(p); }
+    std::error_code temp_file_name(const std::wstring& f, const std::wstring& x, std::wstring& p) override
+    {
+        return inner_.temp_file_name(f, x, p);
+    }
+    std::error_code create_file(const std::wstring& p, std::unique_ptr<av::platform::output_file>& f) override
+    {
+        return inner_.create_file(p, f);
+    }
+    std::error_code open_file(const std::wstring& p, std::unique_ptr<av::platform::input_file>& f) override
+    {
+        const auto t = clock_type::now();
+        std::unique_ptr<av::platform::input_file> opened;
+        const std::error_code ec = inner_.open_file(p, opened);
+        seconds_ += seconds_since(t);
+        if (!ec)
+            f = std::make_unique<timed_input>(std::move(opened), seconds_);
+        return ec;
+    }
+
+private:
+    class timed_input final : public av::platform::input_file {
+    public:
+        timed_input(std::unique_ptr<av::platform::input_file> inner, double& seconds)
+            : inner_(std::move(inner)), seconds_(seconds)
+        {
+        }
+        std::error_code read(std::span<std::byte> buffer, std::size_t& got) override
+        {
+            const auto t = clock_type::now();
+            const std::error_code ec = inner_->read(buffer, got);
+            seconds_ += seconds_since(t);
+            return ec;
+        }
+
+    private:
+        std::unique_ptr<av::platform::input_file> inner_;
+        double& seconds_;
+    };
+
+    av::platform::file_system& inner_;
+    double& seconds_;
+};
+
 int extract(const fs::path& path, const fs::path& root_arg, const run_options& options)
 {
     fs::create_directories(root_arg);
     const fs::path root = fs::canonical(root_arg);
-    av::set_native_folder_root(av::path_to_wide(root));
+    // A machine whose known folders lie below the root; the rest is this one's.
+    av::platform::rooted_known_folders folders(av::path_to_wide(root), av::path_to_wide(root / "Temp"));
+    av::platform::memory_registry registry;
+    const av::platform::machine& host = av::platform::system_machine();
+    // The read-back is the only reading of files while the payload is
+    // extracted: its time is the time spent reading.
+    double read_back_seconds = 0;
+    timed_reading files(host.files, read_back_seconds);
+    const av::platform::machine machine{files, registry, folders, host.processes, host.shell, host.rights};
     archive_file archive(path);
     std::istream& stream = archive.in;
 
@@ -208,14 +275,6 @@ int extract(const fs::path& path, const fs::path& root_arg, const run_options& o
     std::wstring failed_path;
     const auto start = clock_type::now();
     double validation_seconds = 0;
-    double read_back_seconds = 0;
-    av::extraction_hooks hooks;
-    hooks.crc_of_file = [&read_back_seconds](const fs::path& file) {
-        const auto t = clock_type::now();
-        const std::uint32_t crc = av::file_crc32(file);
-        read_back_seconds += seconds_since(t);
-        return crc;
-    };
     // The file phase of a fresh installation: validation first, then every
     // entry installed, except a data file that already exists (kept).
     const auto on_notification = [&](const av::notification& n) {
@@ -240,8 +299,8 @@ int extract(const fs::path& path, const fs::path& root_arg, const run_options& o
         }
         return R::proceed;
     };
-    const bool ok = av::extract_payload(stream, av::path_to_wide(root / "Install"), L"Examples",
-                                        av::path_to_wide(root / "Temp"), on_notification, hooks, options.threads);
+    const bool ok = av::extract_payload(stream, machine, av::path_to_wide(root / "Install"), L"Examples",
+                                        av::path_to_wide(root / "Temp"), on_notification, {}, options.threads);
     if (options.phases) {
         const double total = seconds_since(start);
         std::fprintf(stderr,

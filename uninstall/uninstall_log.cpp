@@ -348,9 +348,12 @@ struct UninstallLog::backup_result {
     std::error_code error;       // why no backup was taken
 };
 
-UninstallLog::UninstallLog() : UninstallLog(system_file_system(), system_registry()) {}
+UninstallLog::UninstallLog() : UninstallLog(system_machine()) {}
 
-UninstallLog::UninstallLog(file_system& fs, registry& reg) : fs_(fs), reg_(reg) {}
+UninstallLog::UninstallLog(const machine& machine)
+    : fs_(machine.files), reg_(machine.registry), folders_(machine.folders), rights_(machine.rights)
+{
+}
 
 void UninstallLog::SetProduct(const std::wstring& productLabel, const std::wstring& productKey)
 {
@@ -485,7 +488,7 @@ UninstallLog::backup_result UninstallLog::make_backup(const std::wstring* source
         return result;
     };
     std::wstring folder;
-    if (const std::error_code ec = fs_.temp_folder(folder))
+    if (const std::error_code ec = folders_.temp_folder(folder))
         return failed(ec);
     if (folder.size() > kMaxTempFolder)
         return failed(av::win_error::make(av::win_error::filename_too_long));
@@ -493,8 +496,12 @@ UninstallLog::backup_result UninstallLog::make_backup(const std::wstring* source
     if (const std::error_code ec = fs_.temp_file_name(folder, L"av", name))
         return failed(ec);
     // The system created the file to reserve the name; the backup replaces it.
-    if (const std::error_code ec = fs_.delete_file(name))
+    // A reservation that will not go is no name for a backup, and is not left
+    // behind either if a second attempt can remove it.
+    if (const std::error_code ec = fs_.delete_file(name)) {
+        (void)fs_.delete_file(name);
         return failed(ec);
+    }
     if (!source)
         return {name, false, 0, {}};
 
@@ -590,12 +597,17 @@ bool UninstallLog::RecordFile(const std::wstring& path, std::int32_t detail, boo
 bool UninstallLog::RecordShortcut(int selector, const std::wstring& folder)
 {
     pending = true;
-    create_folders(folder);
-
     UninstallLogEntry entry;
     entry.kind = selector == 0 ? Kind::MenuShortcut : selector == 1 ? Kind::MenuUninstallShortcut : Kind::DesktopShortcut;
     entry.succeeded = false;
     const std::int32_t kind = entry.kind;
+    // No folder (it could not be found): the shortcut cannot be made, so the
+    // earlier one stays where it is.
+    if (folder.empty()) {
+        entries.push_back(std::move(entry));
+        return true;
+    }
+    create_folders(folder);
     entries.push_back(std::move(entry));
     UninstallLogEntry& added = entries.back();
 
@@ -630,9 +642,9 @@ bool UninstallLog::RecordUninstallKey(registry_key* key)
 
     const std::wstring hive = make_backup(nullptr, false).path;
     if (!hive.empty()) {
-        (void)SetPrivilege(L"SeBackupPrivilege", true);
+        (void)rights_.set_privilege(L"SeBackupPrivilege", true);
         const std::error_code ec = key->save(hive);
-        (void)SetPrivilege(L"SeBackupPrivilege", false);
+        (void)rights_.set_privilege(L"SeBackupPrivilege", false);
         if (!ec) {
             added.backupPath = hive;
             return true;
@@ -788,7 +800,7 @@ void UninstallLog::roll_back_key(const UninstallLogEntry& entry)
     // every uninstall key).
     if (entry.keepOnRollBack || productKey_.empty())
         return;
-    (void)SetPrivilege(L"SeRestorePrivilege", true);
+    (void)rights_.set_privilege(L"SeRestorePrivilege", true);
     std::unique_ptr<registry_key> uninstall;
     if (!open_key(reg_, kUninstallRootKey, key_access::all, uninstall)) {
         if (!entry.backupPath.empty()) {
@@ -804,7 +816,7 @@ void UninstallLog::roll_back_key(const UninstallLogEntry& entry)
         }
         uninstall.reset();
     }
-    (void)SetPrivilege(L"SeRestorePrivilege", false);
+    (void)rights_.set_privilege(L"SeRestorePrivilege", false);
 }
 
 void UninstallLog::RollBack()

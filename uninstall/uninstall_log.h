@@ -18,15 +18,15 @@
 // index: decimal, at least 4 digits, from 0; code: kind * 256 + (detail & 255),
 // lowercase hex, at least 4 digits; flag: 1 succeeded, 0 failed.
 //
-// The recorder works through the platform seam (platform/file_system.h,
-// platform/registry.h), by default the machine's; tests hand it the fault
-// injecting double. It never throws. It is a plain library type, so that a
+// The recorder works on the machine it is given (platform/machine.h: files,
+// registry, the temporary folder of its backups, the privileges of the key's
+// save and restore), by default the real one; tests hand it their own, or
+// the fault-injecting one. It never throws. It is a plain library type, so that a
 // separate program (the product's uninstaller) can Load a log and walk its
 // entries.
 #pragma once
 
-#include "platform/file_system.h"
-#include "platform/registry.h"
+#include "platform/machine.h"
 
 #include <cstdint>
 #include <list>
@@ -71,7 +71,8 @@ using EntryKind = UninstallLogEntry::EntryKind;
 class UninstallLog {
 public:
     UninstallLog();
-    UninstallLog(av::platform::file_system& fs, av::platform::registry& reg);
+    // Works on `machine`, which must outlive the recorder.
+    explicit UninstallLog(const av::platform::machine& machine);
     UninstallLog(const UninstallLog&) = delete;
     UninstallLog& operator=(const UninstallLog&) = delete;
 
@@ -106,7 +107,8 @@ public:
     // Records a shortcut before it is made: selector 0 MenuShortcut, 1
     // MenuUninstallShortcut, any other DesktopShortcut. Creates and records the
     // missing levels of `folder` and moves the previous installation's
-    // shortcut of that kind out of the way. Returns false when that shortcut
+    // shortcut of that kind out of the way; an empty folder (none could be
+    // found) only records the entry and touches nothing. Returns false when that shortcut
     // is still there because it could not be moved: a rollback cannot bring
     // it back if the caller overwrites it.
     bool RecordShortcut(int selector, const std::wstring& folder);
@@ -159,6 +161,8 @@ private:
 
     av::platform::file_system& fs_;
     av::platform::registry& reg_;
+    av::platform::known_folders& folders_;
+    av::platform::access_rights& rights_;
     std::wstring productLabel_;
     std::wstring productKey_;
 };

@@ -1,9 +1,8 @@
-// The machine seam of the start-up on Windows.
+// The process-level initialisation's answers on Windows.
 #include "app/system.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 
 namespace app_system {
@@ -60,23 +59,4 @@ std::wstring ExecutableBaseName() {
     return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
-namespace details {
-
-bool SystemKnownFolder(int csidl, std::wstring& path) {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) return false;
-    path = buffer;
-    return true;
-}
-
-TempPathAnswer SystemTempPath() {
-    wchar_t buffer[MAX_PATH] = {};
-    TempPathAnswer answer;
-    answer.length = GetTempPathW(MAX_PATH, buffer);
-    answer.lastError = GetLastError();
-    if (answer.length > 0 && answer.length < MAX_PATH) answer.path.assign(buffer, answer.length);
-    return answer;
-}
-
-}  // namespace details
 }  // namespace app_system

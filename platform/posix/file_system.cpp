@@ -2,13 +2,14 @@
 // the installer depends on are kept: a read-only file (no owner write bit)
 // cannot be deleted or replaced, even by root; a move does not replace an
 // existing target; errno values are reported as the matching Windows codes.
+// Only absolute paths ("/...") are taken, so that a path the installer failed
+// to complete cannot land in the current folder of a test or a tool.
 #include "platform/file_system.h"
 #include "support/text.h"
 
 #include "platform/win_error.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <fcntl.h>
@@ -51,9 +52,11 @@ std::string to_native(const std::wstring& path)
     return av::details::utf8_from_wide(path);
 }
 
-std::wstring from_native(const std::string& text)
+std::error_code check_absolute_pair(const std::wstring& from, const std::wstring& to)
 {
-    return av::details::wide_from_utf8(text);
+    if (const std::error_code refused = check_absolute(from))
+        return refused;
+    return check_absolute(to);
 }
 
 bool read_only(const struct stat& st)
@@ -126,6 +129,8 @@ class posix_file_system final : public file_system {
 public:
     std::error_code get_attributes(const std::wstring& path, std::uint32_t& attributes) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         struct stat st {};
         if (::stat(to_native(path).c_str(), &st) != 0)
             return from_errno(errno);
@@ -138,6 +143,8 @@ public:
 
     std::error_code set_attributes(const std::wstring& path, std::uint32_t attributes) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const std::string native = to_native(path);
         struct stat st {};
         if (::stat(native.c_str(), &st) != 0)
@@ -156,6 +163,8 @@ public:
 
     std::error_code copy_file(const std::wstring& from, const std::wstring& to, bool overwrite) override
     {
+        if (const std::error_code refused = check_absolute_pair(from, to))
+            return refused;
         const std::string source = to_native(from);
         const std::string target = to_native(to);
         struct stat st {};
@@ -209,6 +218,8 @@ public:
 
     std::error_code move_file(const std::wstring& from, const std::wstring& to) override
     {
+        if (const std::error_code refused = check_absolute_pair(from, to))
+            return refused;
         const std::string source = to_native(from);
         const std::string target = to_native(to);
         struct stat st {};
@@ -233,6 +244,8 @@ public:
 
     std::error_code delete_file(const std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const std::string native = to_native(path);
         struct stat st {};
         if (::lstat(native.c_str(), &st) != 0)
@@ -246,6 +259,8 @@ public:
 
     std::error_code create_folder(const std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         if (::mkdir(to_native(path).c_str(), 0755) != 0)
             return from_errno(errno, win_error::path_not_found);
         return {};
@@ -253,6 +268,8 @@ public:
 
     std::error_code remove_folder(const std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         if (::rmdir(to_native(path).c_str()) != 0)
             return errno == ENOTDIR ? win_error::make(win_error::directory) : from_errno(errno);
         return {};
@@ -260,19 +277,11 @@ public:
 
     void notify_folder_created(const std::wstring&) override {}
 
-    std::error_code temp_folder(std::wstring& path) override
-    {
-        const char* dir = std::getenv("TMPDIR");
-        std::string folder = dir && *dir ? dir : "/tmp";
-        if (folder.back() != '/')
-            folder.push_back('/');
-        path = from_native(folder);
-        return {};
-    }
-
     std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                    std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(folder))
+            return refused;
         // As GetTempFileNameW: up to three characters of the prefix, four hex
         // digits, ".tmp"; the first free number from a varying start.
         std::wstring base = folder;
@@ -303,6 +312,8 @@ public:
 
     std::error_code create_file(const std::wstring& path, std::unique_ptr<output_file>& file) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const std::string native = to_native(path);
         struct stat st {};
         if (::stat(native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || read_only(st)))
@@ -316,6 +327,8 @@ public:
 
     std::error_code open_file(const std::wstring& path, std::unique_ptr<input_file>& file) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const std::string native = to_native(path);
         const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
@@ -331,6 +344,11 @@ public:
 };
 
 }  // namespace
+
+bool is_absolute_path(std::wstring_view path) noexcept
+{
+    return !path.empty() && path.front() == L'/';
+}
 
 file_system& system_file_system()
 {

@@ -1,5 +1,7 @@
 // The Windows file system behind the seam: the kernel's file functions and the
-// shell's change notice, with the codes GetLastError gives.
+// shell's change notice, with the codes GetLastError gives. A path that is not
+// absolute is refused before the kernel sees it: Windows would resolve it
+// against the process's current folder.
 #include "platform/file_system.h"
 
 #include "platform/win_error.h"
@@ -94,6 +96,8 @@ class win32_file_system final : public file_system {
 public:
     std::error_code get_attributes(const std::wstring& path, std::uint32_t& attributes) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const DWORD value = ::GetFileAttributesW(path.c_str());
         if (value == INVALID_FILE_ATTRIBUTES)
             return last_error();
@@ -103,32 +107,48 @@ public:
 
     std::error_code set_attributes(const std::wstring& path, std::uint32_t attributes) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         return ::SetFileAttributesW(path.c_str(), attributes) ? std::error_code{} : last_error();
     }
 
     std::error_code copy_file(const std::wstring& from, const std::wstring& to, bool overwrite) override
     {
+        if (const std::error_code refused = check_absolute(from))
+            return refused;
+        if (const std::error_code refused = check_absolute(to))
+            return refused;
         return ::CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE) ? std::error_code{}
                                                                                 : last_error();
     }
 
     std::error_code move_file(const std::wstring& from, const std::wstring& to) override
     {
+        if (const std::error_code refused = check_absolute(from))
+            return refused;
+        if (const std::error_code refused = check_absolute(to))
+            return refused;
         return ::MoveFileW(from.c_str(), to.c_str()) ? std::error_code{} : last_error();
     }
 
     std::error_code delete_file(const std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         return ::DeleteFileW(path.c_str()) ? std::error_code{} : last_error();
     }
 
     std::error_code create_folder(const std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         return ::CreateDirectoryW(path.c_str(), nullptr) ? std::error_code{} : last_error();
     }
 
     std::error_code remove_folder(const std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         return ::RemoveDirectoryW(path.c_str()) ? std::error_code{} : last_error();
     }
 
@@ -137,21 +157,11 @@ public:
         ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, path.c_str(), nullptr);
     }
 
-    std::error_code temp_folder(std::wstring& path) override
-    {
-        wchar_t buffer[MAX_PATH + 1] = {};
-        const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-        if (length == 0)
-            return last_error();
-        if (length > MAX_PATH)
-            return win_error::make(win_error::filename_too_long);
-        path.assign(buffer, length);
-        return {};
-    }
-
     std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
                                    std::wstring& path) override
     {
+        if (const std::error_code refused = check_absolute(folder))
+            return refused;
         wchar_t buffer[MAX_PATH] = {};
         if (!::GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, buffer))
             return last_error();
@@ -161,6 +171,8 @@ public:
 
     std::error_code create_file(const std::wstring& path, std::unique_ptr<output_file>& file) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
@@ -171,6 +183,8 @@ public:
 
     std::error_code open_file(const std::wstring& path, std::unique_ptr<input_file>& file) override
     {
+        if (const std::error_code refused = check_absolute(path))
+            return refused;
         const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
@@ -180,7 +194,20 @@ public:
     }
 };
 
+bool is_separator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
 }  // namespace
+
+bool is_absolute_path(std::wstring_view path) noexcept
+{
+    const bool drive = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'))
+                       && path[1] == L':' && is_separator(path[2]);
+    const bool share = path.size() >= 3 && is_separator(path[0]) && is_separator(path[1]) && !is_separator(path[2]);
+    return drive || share;
+}
 
 file_system& system_file_system()
 {

@@ -8,7 +8,7 @@
 #include <regex>
 #include <stdexcept>
 
-#include "app/system.h"
+#include "platform/win_error.h"
 #include "tests/lang/message_table.h"
 
 namespace {
@@ -24,7 +24,6 @@ class AppTest : public testing::Test {
 protected:
     void TearDown() override {
         SetLanguage(0);
-        app_system::SetTempPathSource({});
         SetMessageBoxFunction({});
     }
     test::ScopedMessageTable messages_{TitleMessages()};
@@ -95,35 +94,47 @@ std::wstring TempPathOfLength(std::size_t length) {
     return path + L"\\";
 }
 
+// A machine's temporary folder that answers `path`, or fails with `error`.
+class FixedTemp final : public av::platform::known_folders {
+public:
+    FixedTemp(std::wstring path, int error) : path_(std::move(path)), error_(error) {}
+    std::error_code folder(int, std::wstring&) override { return av::win_error::make(av::win_error::file_not_found); }
+    std::error_code temp_folder(std::wstring& path) override {
+        if (error_ != 0) return av::win_error::make(error_);
+        path = path_;
+        return {};
+    }
+
+private:
+    std::wstring path_;
+    int error_;
+};
+
 TEST_F(AppTest, TempFolderNameUnderTheTemporaryPath) {
-    app_system::SetTempPathSource([] {
-        return app_system::TempPathAnswer{8, L"C:\\Temp\\", 0};
-    });
+    FixedTemp temp(L"C:\\Temp\\", 0);
     std::wstring error;
-    ASSERT_TRUE(app_.MakeTempFolderPath(error));
+    ASSERT_TRUE(app_.MakeTempFolderPath(temp, error));
     EXPECT_TRUE(error.empty());
     const std::wregex form(L"C:\\\\Temp\\\\arvell_\\{[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}\\}");
     EXPECT_TRUE(std::regex_match(app_.m_strTempFolder, form)) << std::string(app_.m_strTempFolder.begin(), app_.m_strTempFolder.end());
     const std::wstring first = app_.m_strTempFolder;
-    ASSERT_TRUE(app_.MakeTempFolderPath(error));
+    ASSERT_TRUE(app_.MakeTempFolderPath(temp, error));
     EXPECT_NE(app_.m_strTempFolder, first);
 }
 
 TEST_F(AppTest, TempPathLimit) {
     for (std::size_t length : {246u, 247u, 259u}) {
-        app_system::SetTempPathSource([length] {
-            return app_system::TempPathAnswer{static_cast<std::uint32_t>(length), TempPathOfLength(length), 0x7A};
-        });
+        FixedTemp temp(TempPathOfLength(length), 0);
         CInstallApp app(kTestAppId);
         std::wstring error;
-        const bool made = app.MakeTempFolderPath(error);
+        const bool made = app.MakeTempFolderPath(temp, error);
         if (length <= 246) {
             EXPECT_TRUE(made) << length;
             EXPECT_EQ(app.m_strTempFolder.substr(0, length), TempPathOfLength(length));
             EXPECT_EQ(app.m_strTempFolder.size(), length + 7 + 38);
         } else {
             EXPECT_FALSE(made) << length;
-            EXPECT_EQ(error, L"0000007a (GetTempPath)");
+            EXPECT_EQ(error, L"00000000 (GetTempPath)");
             EXPECT_TRUE(app.m_strTempFolder.empty());
         }
     }
@@ -131,9 +142,9 @@ TEST_F(AppTest, TempPathLimit) {
 
 TEST_F(AppTest, FailingTempPathQueryKeepsTheFolder) {
     app_.m_strTempFolder = L"C:\\Earlier";
-    app_system::SetTempPathSource([] { return app_system::TempPathAnswer{0, L"", 0x5}; });
+    FixedTemp temp(L"", 5);
     std::wstring error;
-    EXPECT_FALSE(app_.MakeTempFolderPath(error));
+    EXPECT_FALSE(app_.MakeTempFolderPath(temp, error));
     EXPECT_EQ(error, L"00000005 (GetTempPath)");
     EXPECT_EQ(app_.m_strTempFolder, L"C:\\Earlier");
 }

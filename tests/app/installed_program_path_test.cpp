@@ -7,6 +7,7 @@
 
 #include "app/install_app.h"
 #include "platform/file_system.h"
+#include "platform/known_folders.h"
 #include "platform/registry.h"
 
 namespace {
@@ -25,7 +26,7 @@ protected:
         createdKey_ = created;
         platform::file_system& fs = platform::system_file_system();
         std::wstring folder;
-        ASSERT_FALSE(fs.temp_folder(folder));
+        ASSERT_FALSE(platform::system_known_folders().temp_folder(folder));
         ASSERT_FALSE(fs.temp_file_name(folder, L"avp", program_));
     }
     void TearDown() override {

@@ -20,9 +20,10 @@ constexpr wchar_t kKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\U
 class Registration : public testing::Test {
 protected:
     av::test::scratch_folder scratch;
-    av::test::sandbox_file_system fs{system_file_system(), scratch.path()};
+    file_system& fs = system_file_system();
     memory_registry registry{fs};
-    UninstallLog log{fs, registry};
+    av::test::machine_of sandbox{fs, registry, scratch.path()};
+    UninstallLog log{sandbox};
 
     UninstallRegistration Values() const
     {
@@ -142,7 +143,8 @@ TEST_F(Registration, AFailedDisplayNameFailsTheRegistrationButWritesTheRest)
 {
     fault_plan plan;
     faulty_registry faulty(registry, plan);
-    UninstallLog faultyLog{fs, faulty};
+    av::test::machine_of faultyMachine{fs, faulty, scratch.path()};
+    UninstallLog faultyLog{faultyMachine};
     faultyLog.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
     plan.fail_when([](operation op, const std::wstring& subject) {
         return op == operation::set_value && subject.ends_with(L"\\DisplayName");
@@ -152,6 +154,29 @@ TEST_F(Registration, AFailedDisplayNameFailsTheRegistrationButWritesTheRest)
     EXPECT_EQ(StringOf(kKeyPath, L"UninstallString"), Values().uninstallerPath);
     ASSERT_EQ(faultyLog.entries.size(), 1u);
     EXPECT_FALSE(faultyLog.entries.back().succeeded);
+}
+
+TEST_F(Registration, AnExistingKeyThatCannotBeSavedIsLeftUntouched)
+{
+    std::unique_ptr<registry_key> key;
+    bool created = false;
+    ASSERT_FALSE(create_key(registry, kKeyPath, key_access::all, key, created));
+    ASSERT_FALSE(key->set_value(L"DisplayName", string_value(L"Korvane 6.03f")));
+    key.reset();
+    fault_plan plan;
+    faulty_registry faulty(registry, plan);
+    av::test::machine_of faultyMachine{fs, faulty, scratch.path()};
+    UninstallLog faultyLog{faultyMachine};
+    faultyLog.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
+    plan.fail_when([](operation op, const std::wstring&) { return op == operation::save_key; });
+
+    EXPECT_FALSE(register_uninstall(faulty, faultyLog, Values()));
+    EXPECT_EQ(StringOf(kKeyPath, L"DisplayName"), L"Korvane 6.03f");
+    EXPECT_EQ(StringOf(kKeyPath, L"UninstallString"), L"<missing>");
+    ASSERT_EQ(faultyLog.entries.size(), 1u);
+    EXPECT_FALSE(faultyLog.entries.back().succeeded);
+    faultyLog.RollBack();
+    EXPECT_EQ(StringOf(kKeyPath, L"DisplayName"), L"Korvane 6.03f");
 }
 
 TEST_F(Registration, AKeyThatCannotBeCreatedMeansNothingWrittenAndNothingRecorded)

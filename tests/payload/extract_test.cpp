@@ -36,13 +36,7 @@ protected:
     {
         av::imemstream stream(compressed.data(), compressed.size());
         av::extraction_hooks hooks;
-        hooks.grant = [this](const std::wstring& path, std::uint32_t mask, std::uint32_t flags) {
-            m_grants.push_back({av::wide_to_path(path), mask, flags});
-            return true;
-        };
         hooks.sleep = [](std::chrono::milliseconds) {};
-        if (m_crc_of_file)
-            hooks.crc_of_file = m_crc_of_file;
         auto callback = [&](const av::notification& n) {
             if (n.index() == 0 && validate_first) {
                 m_validated = av::validate_payload(stream, threads);
@@ -53,7 +47,7 @@ protected:
             }
             return m_log.on(n);
         };
-        return av::extract_payload(stream, install(), m_sample, m_temporary, callback, hooks, threads);
+        return av::extract_payload(stream, machine(), install(), m_sample, m_temporary, callback, hooks, threads);
     }
 
     std::string code_text() const
@@ -62,17 +56,23 @@ protected:
         return std::string(w.begin(), w.end());
     }
 
-    struct grant {
-        fs::path path;
-        std::uint32_t mask;
-        std::uint32_t flags;
-    };
+    // Makes the first `times` read-backs of `path` meet a sharing violation;
+    // counts every read-back of it.
+    void hold_file(const std::wstring& path, int times)
+    {
+        m_plan.fail_when(
+            [this, path, times](av::platform::operation op, const std::wstring& subject) {
+                return op == av::platform::operation::open_file && subject == path && ++m_read_backs <= times;
+            },
+            av::win_error::make(av::win_error::sharing_violation));
+    }
+
     av_test::NotificationLog m_log;
-    std::vector<grant> m_grants;
+    const std::vector<grant>& m_grants = m_rights.grants;
+    int m_read_backs = 0;
     bool m_validated = false;
     std::wstring m_sample;
     std::wstring m_temporary;
-    std::function<std::uint32_t(const fs::path&)> m_crc_of_file;
 };
 
 // Every case runs through the stream filter (1 thread) and through the
@@ -109,7 +109,7 @@ TEST_P(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
     EXPECT_EQ(av_test::read_all(inst / "Korvane.exe"), big);
     EXPECT_TRUE(fs::is_regular_file(inst / "Lang" / "empty-middle.dat"));
     EXPECT_EQ(fs::file_size(inst / "Lang" / "empty-middle.dat"), 0u);
-    EXPECT_EQ(av_test::read_all(known(av::csidl::common_appdata) / "Arvell & Divizere" / "Korvane" / "Stock.dat"),
+    EXPECT_EQ(av_test::read_all(known(av::platform::csidl::common_appdata) / "Arvell & Divizere" / "Korvane" / "Stock.dat"),
               "stock");
     EXPECT_TRUE(fs::is_regular_file(inst / "empty-end.txt"));
 
@@ -329,7 +329,7 @@ TEST_P(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
     b.add_data(L"s.dat", L"<CommonData>\\Arvell & Divizere\\Korvane\\Stock", k(entry_kind::data_file), "3");
     b.add_data(L"p.exe", L"<InstallPath>", k(entry_kind::main_program), "4");
     ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
-    const fs::path maker = known(av::csidl::common_appdata) / "Arvell & Divizere";
+    const fs::path maker = known(av::platform::csidl::common_appdata) / "Arvell & Divizere";
     ASSERT_EQ(m_grants.size(), 3u);  // each recorded level once, in list order
     EXPECT_EQ(m_grants[0].path, maker);
     EXPECT_EQ(m_grants[1].path, maker / "Korvane");
@@ -342,7 +342,7 @@ TEST_P(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
 
 TEST_P(Extraction, MissingKnownFolderFailsWithSevenBeforeAnyFile)
 {
-    m_missing = {av::csidl::appdata};
+    m_missing = {av::platform::csidl::appdata};
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
     b.add_data(L"u.dat", L"<UserData>\\Korvane", 3, "user");
@@ -404,27 +404,18 @@ TEST_P(Extraction, SharingViolationTwiceThenClearedInstallsNormally)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
-    int calls = 0;
-    m_crc_of_file = [&calls](const fs::path& p) -> std::uint32_t {
-        if (++calls <= 2)
-            throw std::system_error(av::sharing_violation, std::system_category());
-        return av::file_crc32(p);
-    };
+    hold_file(av::path_to_wide(av::wide_to_path(install()) / "a.bin"), 2);
     ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(m_read_backs, 3);
 }
 
 TEST_P(Extraction, FourthSharingViolationFails)
 {
     av::archive_builder b;
     b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
-    int calls = 0;
-    m_crc_of_file = [&calls](const fs::path&) -> std::uint32_t {
-        ++calls;
-        throw std::system_error(av::sharing_violation, std::system_category());
-    };
+    hold_file(av::path_to_wide(av::wide_to_path(install()) / "a.bin"), 100);
     ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
-    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(m_read_backs, 4);
     EXPECT_EQ(code_text(), "1:00000020");
     EXPECT_EQ(m_log.failed_path, av::path_to_wide(av::wide_to_path(install()) / "a.bin"));
 }
@@ -479,47 +470,75 @@ TEST_F(SameAsTheStreamFilter, DamagedArchivesOfManyBlocksStopAtTheSamePoint)
     }
 }
 
-TEST(VerifyFile, RetriesOnlySharingViolationsOneSecondApart)
+TEST_P(Extraction, AFailedWriteOrCloseFailsWithTheMachinesCode)
 {
+    const struct {
+        av::platform::operation op;
+        const char* text;
+    } rows[] = {{av::platform::operation::write_file, "1:00000070"},
+                {av::platform::operation::close_file, "1:00000070"},
+                {av::platform::operation::create_file, "1:00000020"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(av::platform::operation_name(row.op));
+        m_log = {};
+        m_plan.reset();
+        m_plan.fail_when([op = row.op](av::platform::operation o, const std::wstring&) { return o == op; });
+        av::archive_builder b;
+        b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+        ASSERT_FALSE(run(av::bzip2_compress(b.bytes())));
+        EXPECT_EQ(code_text(), row.text);
+        EXPECT_EQ(m_log.failed_path, av::path_to_wide(av::wide_to_path(install()) / "a.bin"));
+        EXPECT_TRUE(m_log.only("file_done").empty());
+    }
+}
+
+TEST_F(ExtractionBase, RelativeInstallFolderWritesNothing)
+{
+    av::archive_builder b;
+    b.add_data(L"a.bin", L"<InstallPath>", 0, "alpha");
+    m_plan.reset();
+    const std::string compressed = av::bzip2_compress(b.bytes());
+    av::imemstream in(compressed.data(), compressed.size());
+    EXPECT_FALSE(av::extract_payload(in, machine(), L"Korvane", L"", L"", m_log.callback()));
+    EXPECT_EQ(code_text(), "1:0000007B");
+    EXPECT_EQ(m_log.only("file_done").size(), 0u);
+}
+
+TEST_F(ExtractionBase, VerificationRetriesOnlySharingViolationsOneSecondApart)
+{
+    const fs::path file = m_root / "x";
+    av_test::write_all(file, "abc");
     av::payload_entry entry;
-    entry.destination = "x";
-    entry.crc32 = 42;
+    entry.destination = file;
+    entry.crc32 = av::compute_crc32("abc");
     std::vector<std::chrono::milliseconds> pauses;
-    int calls = 0;
     av::extraction_hooks hooks;
     hooks.sleep = [&](std::chrono::milliseconds d) { pauses.push_back(d); };
 
-    hooks.crc_of_file = [&](const fs::path&) -> std::uint32_t {
-        if (++calls <= 3)
-            throw std::system_error(av::sharing_violation, std::system_category());
-        return 42;
-    };
-    EXPECT_NO_THROW(av::verify_file(entry, hooks));
-    EXPECT_EQ(calls, 4);
+    hold_file(av::path_to_wide(file), 3);
+    EXPECT_NO_THROW(av::verify_file(machine().files, entry, hooks));
+    EXPECT_EQ(m_read_backs, 4);
     EXPECT_EQ(pauses, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(1000)));
 
-    calls = 0;
+    m_plan.reset();
     pauses.clear();
-    hooks.crc_of_file = [&](const fs::path&) -> std::uint32_t {
-        ++calls;
-        throw std::system_error(5, std::system_category());
-    };
-    EXPECT_THROW(av::verify_file(entry, hooks), std::system_error);
-    EXPECT_EQ(calls, 1);
+    m_plan.fail_when([](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::read_file; });
+    EXPECT_THROW(av::verify_file(machine().files, entry, hooks), std::system_error);
     EXPECT_TRUE(pauses.empty());
 
-    hooks.crc_of_file = [](const fs::path&) -> std::uint32_t { return 41; };
+    m_plan.reset();
+    entry.crc32 = 41;
     try {
-        av::verify_file(entry, hooks);
+        av::verify_file(machine().files, entry, hooks);
         FAIL() << "no error";
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code(), av::make_error_code(av::compress_errc::invalid_checksum));
     }
 }
 
-TEST(PayloadWriter, IgnoresEverythingAfterAFailure)
+TEST_F(ExtractionBase, WriterIgnoresEverythingAfterAFailure)
 {
-    av::payload_writer writer(L"", L"", L"", nullptr);
+    av::payload_writer writer(machine(), L"", L"", L"", nullptr);
     const char bad[8] = {1, 0, 0, 0, 1, 0, 0, 0};  // header_size with high bits
     EXPECT_THROW(writer.write(bad, 8), std::system_error);
     EXPECT_TRUE(writer.failed());

@@ -10,17 +10,17 @@ class Destinations : public av_test::PayloadFixture {
 protected:
     fs::path resolve(const std::wstring& dir)
     {
-        return av::resolve_destination(dir, m_inputs, m_rights);
+        return av::resolve_destination(m_folders, dir, m_inputs, m_recorded);
     }
     std::vector<fs::path> recorded() const
     {
         std::vector<fs::path> out;
-        for (const auto& f : m_rights.folders())
+        for (const auto& f : m_recorded.folders())
             out.push_back(f.folder);
         return out;
     }
     av::destination_inputs m_inputs{L"", L"", L""};
-    av::rights_folders m_rights;
+    av::rights_folders m_recorded;
 };
 
 TEST_F(Destinations, EachPlaceholderResolvesToItsFolder)
@@ -34,17 +34,17 @@ TEST_F(Destinations, EachPlaceholderResolvesToItsFolder)
     };
     const row rows[] = {
         {L"<InstallPath>", inst},
-        {L"<SamplePath>", known(av::csidl::common_desktop)},
-        {L"<ProgramFiles>", known(av::csidl::program_files)},
-        {L"<ProgramCommon>", known(av::csidl::program_files_common)},
-        {L"<CommonData>", known(av::csidl::common_appdata)},
-        {L"<UserData>", known(av::csidl::appdata)},
-        {L"<CommonDocuments>", known(av::csidl::common_documents)},
-        {L"<Documents>", known(av::csidl::personal)},
-        {L"<CommonDesktop>", known(av::csidl::common_desktop)},
-        {L"<Desktop>", known(av::csidl::desktop_directory)},
-        {L"<WinDir>", known(av::csidl::windows)},
-        {L"<System>", known(av::csidl::system)},
+        {L"<SamplePath>", known(av::platform::csidl::common_desktop)},
+        {L"<ProgramFiles>", known(av::platform::csidl::program_files)},
+        {L"<ProgramCommon>", known(av::platform::csidl::program_files_common)},
+        {L"<CommonData>", known(av::platform::csidl::common_appdata)},
+        {L"<UserData>", known(av::platform::csidl::appdata)},
+        {L"<CommonDocuments>", known(av::platform::csidl::common_documents)},
+        {L"<Documents>", known(av::platform::csidl::personal)},
+        {L"<CommonDesktop>", known(av::platform::csidl::common_desktop)},
+        {L"<Desktop>", known(av::platform::csidl::desktop_directory)},
+        {L"<WinDir>", known(av::platform::csidl::windows)},
+        {L"<System>", known(av::platform::csidl::system)},
         {L"<Temporary>", m_root / "tmp"},
     };
     for (const auto& r : rows) {
@@ -57,7 +57,7 @@ TEST_F(Destinations, EachPlaceholderResolvesToItsFolder)
 TEST_F(Destinations, SharedDataPlaceholdersRecordEveryAppendedLevel)
 {
     resolve(L"<CommonData>\\Arvell & Divizere\\Korvane");
-    const fs::path data = known(av::csidl::common_appdata);
+    const fs::path data = known(av::platform::csidl::common_appdata);
     EXPECT_EQ(recorded(), (std::vector<fs::path>{data / "Arvell & Divizere", data / "Arvell & Divizere" / "Korvane"}));
     // The same folders again add nothing; the known folder itself never.
     resolve(L"<CommonData>\\Arvell & Divizere\\Korvane");
@@ -70,29 +70,29 @@ TEST_F(Destinations, SharedDataPlaceholdersRecordEveryAppendedLevel)
     resolve(L"<Documents>\\G");
     resolve(L"<InstallPath>\\H");
     EXPECT_EQ(recorded(), (std::vector<fs::path>{data / "Arvell & Divizere", data / "Arvell & Divizere" / "Korvane",
-                                                 known(av::csidl::common_documents) / "D",
-                                                 known(av::csidl::common_desktop) / "E"}));
+                                                 known(av::platform::csidl::common_documents) / "D",
+                                                 known(av::platform::csidl::common_desktop) / "E"}));
 }
 
 TEST_F(Destinations, SharedFoldersFallBackPersonalOnesDoNot)
 {
-    m_missing = {av::csidl::common_appdata, av::csidl::common_documents, av::csidl::common_desktop};
-    EXPECT_EQ(resolve(L"<CommonData>\\A"), known(av::csidl::appdata) / "A");
-    EXPECT_EQ(resolve(L"<CommonDocuments>\\A"), known(av::csidl::personal) / "A");
-    EXPECT_EQ(resolve(L"<CommonDesktop>\\A"), known(av::csidl::desktop_directory) / "A");
-    EXPECT_EQ(resolve(L"<SamplePath>"), known(av::csidl::desktop_directory));
+    m_missing = {av::platform::csidl::common_appdata, av::platform::csidl::common_documents, av::platform::csidl::common_desktop};
+    EXPECT_EQ(resolve(L"<CommonData>\\A"), known(av::platform::csidl::appdata) / "A");
+    EXPECT_EQ(resolve(L"<CommonDocuments>\\A"), known(av::platform::csidl::personal) / "A");
+    EXPECT_EQ(resolve(L"<CommonDesktop>\\A"), known(av::platform::csidl::desktop_directory) / "A");
+    EXPECT_EQ(resolve(L"<SamplePath>"), known(av::platform::csidl::desktop_directory));
 
     // The personal folders have no fallback.
     const std::pair<int, const wchar_t*> personal[] = {
-        {av::csidl::appdata, L"<UserData>"},          {av::csidl::personal, L"<Documents>"},
-        {av::csidl::desktop_directory, L"<Desktop>"}, {av::csidl::program_files, L"<ProgramFiles>"},
-        {av::csidl::windows, L"<WinDir>"},
+        {av::platform::csidl::appdata, L"<UserData>"},          {av::platform::csidl::personal, L"<Documents>"},
+        {av::platform::csidl::desktop_directory, L"<Desktop>"}, {av::platform::csidl::program_files, L"<ProgramFiles>"},
+        {av::platform::csidl::windows, L"<WinDir>"},
     };
     for (const auto& [id, placeholder] : personal) {
         m_missing = {id};
         EXPECT_THROW(resolve(placeholder), std::system_error) << id;
     }
-    m_missing = {av::csidl::common_appdata, av::csidl::appdata};
+    m_missing = {av::platform::csidl::common_appdata, av::platform::csidl::appdata};
     try {
         resolve(L"<CommonData>");
         FAIL() << "no error";
@@ -103,7 +103,7 @@ TEST_F(Destinations, SharedFoldersFallBackPersonalOnesDoNot)
 
 TEST_F(Destinations, SampleFolderRules)
 {
-    const fs::path desktop = known(av::csidl::common_desktop);
+    const fs::path desktop = known(av::platform::csidl::common_desktop);
     // Empty: the desktop itself, nothing recorded.
     EXPECT_EQ(resolve(L"<SamplePath>\\x"), desktop / "x");
     EXPECT_TRUE(recorded().empty());
@@ -167,18 +167,21 @@ TEST(AbsoluteWindowsPath, NeedsADriveOrShareAndARootSeparator)
 
 class FolderGrant : public av_test::PayloadFixture {
 protected:
+    // The folders granted by one folder grant, each with full control and
+    // inheritance 3.
     std::vector<fs::path> grant(const fs::path& file_folder)
     {
+        m_rights.grants.clear();
+        m_list.grant(machine().files, machine().rights, file_folder);
         std::vector<fs::path> granted;
-        m_rights.grant(file_folder, [&](const std::wstring& p, std::uint32_t mask, std::uint32_t flags) {
-            EXPECT_EQ(mask, 0x1F01FFu);
-            EXPECT_EQ(flags, 3u);
-            granted.push_back(av::wide_to_path(p));
-            return true;
-        });
+        for (const auto& g : m_rights.grants) {
+            EXPECT_EQ(g.mask, 0x1F01FFu);
+            EXPECT_EQ(g.flags, 3u);
+            granted.push_back(g.path);
+        }
         return granted;
     }
-    av::rights_folders m_rights;
+    av::rights_folders m_list;
 };
 
 TEST_F(FolderGrant, ParentAndChildAreGrantedByTheFirstFileInTheChild)
@@ -186,8 +189,8 @@ TEST_F(FolderGrant, ParentAndChildAreGrantedByTheFirstFileInTheChild)
     const fs::path parent = m_root / "Maker";
     const fs::path child = parent / "Product";
     fs::create_directories(child / "deep");
-    m_rights.add(parent);
-    m_rights.add(child);
+    m_list.add(parent);
+    m_list.add(child);
     EXPECT_EQ(grant(child / "deep"), (std::vector<fs::path>{parent, child}));
     EXPECT_TRUE(grant(child).empty());  // once only
 }
@@ -197,20 +200,32 @@ TEST_F(FolderGrant, FileElsewhereGrantsNothingFileInTheFolderGrantsIt)
     const fs::path data = m_root / "Data";
     fs::create_directories(data);
     fs::create_directories(m_root / "Other");
-    m_rights.add(data);
+    m_list.add(data);
     EXPECT_TRUE(grant(m_root / "Other").empty());
     EXPECT_TRUE(grant(m_root).empty());  // above it
-    EXPECT_FALSE(m_rights.folders()[0].granted);
+    EXPECT_FALSE(m_list.folders()[0].granted);
     EXPECT_EQ(grant(data), std::vector<fs::path>{data});
-    EXPECT_TRUE(m_rights.folders()[0].granted);
+    EXPECT_TRUE(m_list.folders()[0].granted);
+}
+
+TEST_F(FolderGrant, AFailedGrantLeavesTheFolderClosedAndIsNotRetried)
+{
+    const fs::path data = m_root / "Data";
+    fs::create_directories(data);
+    m_list.add(data);
+    m_plan.fail_when([](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::grant_access; });
+    EXPECT_TRUE(grant(data).empty());
+    EXPECT_TRUE(m_list.folders()[0].granted);
+    m_plan.disarm();
+    EXPECT_TRUE(grant(data).empty());
 }
 
 TEST_F(FolderGrant, MissingFolderIsNeverReached)
 {
     const fs::path data = m_root / "Data";
-    m_rights.add(data);
+    m_list.add(data);
     EXPECT_TRUE(grant(data / "not-yet").empty());
-    EXPECT_FALSE(m_rights.folders()[0].granted);
+    EXPECT_FALSE(m_list.folders()[0].granted);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
-// Shared pieces of the payload tests: a scratch folder, known folders below
-// it, and a recorder of the extraction's notifications.
+// Shared pieces of the payload tests: a scratch folder, a machine whose
+// known folders lie below it, and a recorder of the extraction's
+// notifications.
 #pragma once
 
 #include "payload/archive_builder.h"
 #include "payload/folders.h"
 #include "payload/payload.h"
+#include "platform/fault_injection.h"
+#include "platform/memory_registry.h"
+#include "platform/win_error.h"
 #include "support/error.h"
 
 #include "scratch_folder.h"
@@ -19,31 +23,63 @@ namespace av_test {
 
 namespace fs = boost::filesystem;
 
-// A scratch folder with the known folders below it ("root/csidl-<n>");
-// folders listed in `missing` are reported as unavailable.
+// A scratch folder and a machine on it: known folders "root/csidl-<n>"
+// (those listed in `m_missing` unavailable), grants recorded rather than
+// made, the real files, and a fault plan over all of it.
 class PayloadFixture : public ScratchFolder {
 protected:
-    void SetUp() override
-    {
-        ScratchFolder::SetUp();
-        m_previous = av::set_folder_lookup([this](int csidl) -> std::wstring {
-            if (m_missing.count(csidl) != 0)
-                return {};
-            return av::path_to_wide(known(csidl));
-        });
-    }
+    struct grant {
+        fs::path path;
+        std::uint32_t mask;
+        std::uint32_t flags;
+    };
 
-    void TearDown() override
-    {
-        av::set_folder_lookup(m_previous);
-        ScratchFolder::TearDown();
-    }
+    class fixture_folders final : public av::platform::known_folders {
+    public:
+        explicit fixture_folders(PayloadFixture& owner) : owner_(owner) {}
+        std::error_code folder(int csidl, std::wstring& path) override
+        {
+            if (owner_.m_missing.count(csidl) != 0)
+                return av::win_error::make(av::win_error::file_not_found);
+            path = av::path_to_wide(owner_.known(csidl));
+            return {};
+        }
+        std::error_code temp_folder(std::wstring& path) override
+        {
+            path = av::path_to_wide(owner_.m_root / "temp") + L"/";
+            return {};
+        }
+
+    private:
+        PayloadFixture& owner_;
+    };
+
+    class recording_rights final : public av::platform::access_rights {
+    public:
+        std::vector<grant> grants;
+        bool is_administrator() override { return true; }
+        bool grant_users_access(const std::wstring& path, std::uint32_t mask, std::uint32_t flags) override
+        {
+            grants.push_back({av::wide_to_path(path), mask, flags});
+            return true;
+        }
+        bool set_privilege(const std::wstring&, bool) override { return true; }
+    };
 
     fs::path known(int csidl) const { return m_root / ("csidl-" + std::to_string(csidl)); }
     std::wstring install() const { return av::path_to_wide(m_root / "install"); }
+    // The machine the extraction works on, through the fault plan.
+    const av::platform::machine& machine() const { return m_faulty.get(); }
 
     std::set<int> m_missing;
-    av::folder_lookup m_previous;
+    fixture_folders m_folders{*this};
+    recording_rights m_rights;
+    av::platform::memory_registry m_registry;
+    av::platform::fault_plan m_plan;
+    const av::platform::machine m_inner{av::platform::system_file_system(), m_registry, m_folders,
+                                        av::platform::system_processes(), av::platform::system_shell_links(),
+                                        m_rights};
+    av::platform::faulty_machine m_faulty{m_inner, m_plan};
 };
 
 // Records every notification as a short line; answers from a script.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/known_folders.h"
 
 #include <atomic>
 #include <filesystem>
@@ -44,7 +45,7 @@ public:
     {
         static std::atomic<unsigned> counter{0};
         std::wstring temp;
-        (void)platform::system_file_system().temp_folder(temp);
+        (void)platform::system_known_folders().temp_folder(temp);
         path_ = join(temp, L"avtest-" + std::to_wstring(std::filesystem::file_time_type::clock::now()
                                                              .time_since_epoch()
                                                              .count() %

@@ -1,12 +1,11 @@
-// Scaffolding of the recorder tests: a file system whose temporary folder is
+// Scaffolding of the recorder tests: a machine whose temporary folder is
 // inside the test's scratch folder (so that leaked backups show), and
 // snapshots of a folder tree (content and read-only attribute of every file)
 // and of a registry key (every value and subkey), to compare a machine before
 // a run with the machine after its rollback.
 #pragma once
 
-#include "platform/file_system.h"
-#include "platform/registry.h"
+#include "platform/fault_injection.h"
 #include "tests/platform/scratch.h"
 
 #include <filesystem>
@@ -15,43 +14,56 @@
 
 namespace av::test {
 
-// Passes everything to `inner`, but answers `temp` as the temporary folder.
-class sandbox_file_system final : public platform::file_system {
+// Known folders of which only the temporary folder is known.
+class temp_only_folders final : public platform::known_folders {
 public:
-    sandbox_file_system(platform::file_system& inner, std::wstring temp) : inner_(inner), temp_(std::move(temp))
+    explicit temp_only_folders(std::wstring temp) : temp_(std::move(temp))
     {
         if (!temp_.empty() && temp_.back() != L'\\' && temp_.back() != L'/')
             temp_.push_back(kSep);
     }
-    std::error_code get_attributes(const std::wstring& p, std::uint32_t& a) override { return inner_.get_attributes(p, a); }
-    std::error_code set_attributes(const std::wstring& p, std::uint32_t a) override { return inner_.set_attributes(p, a); }
-    std::error_code copy_file(const std::wstring& f, const std::wstring& t, bool o) override { return inner_.copy_file(f, t, o); }
-    std::error_code move_file(const std::wstring& f, const std::wstring& t) override { return inner_.move_file(f, t); }
-    std::error_code delete_file(const std::wstring& p) override { return inner_.delete_file(p); }
-    std::error_code create_folder(const std::wstring& p) override { return inner_.create_folder(p); }
-    std::error_code remove_folder(const std::wstring& p) override { return inner_.remove_folder(p); }
-    void notify_folder_created(const std::wstring& p) override { inner_.notify_folder_created(p); }
-    std::error_code temp_folder(std::wstring& p) override
+    std::error_code folder(int csidl, std::wstring& path) override
     {
-        p = temp_;
+        return platform::system_known_folders().folder(csidl, path);
+    }
+    std::error_code temp_folder(std::wstring& path) override
+    {
+        if (temp_.empty())
+            return platform::system_known_folders().temp_folder(path);
+        path = temp_;
         return {};
-    }
-    std::error_code temp_file_name(const std::wstring& f, const std::wstring& x, std::wstring& p) override
-    {
-        return inner_.temp_file_name(f, x, p);
-    }
-    std::error_code create_file(const std::wstring& p, std::unique_ptr<platform::output_file>& f) override
-    {
-        return inner_.create_file(p, f);
-    }
-    std::error_code open_file(const std::wstring& p, std::unique_ptr<platform::input_file>& f) override
-    {
-        return inner_.open_file(p, f);
     }
 
 private:
-    platform::file_system& inner_;
     std::wstring temp_;
+};
+
+// A machine of the given files and registry whose temporary folder is `temp`
+// (the machine's when empty), asked through `plan` when one is given;
+// processes, links and rights are the machine's.
+class machine_of {
+public:
+    machine_of(platform::file_system& fs, platform::registry& reg, std::wstring temp = {},
+               platform::fault_plan* plan = nullptr)
+        : folders_(std::move(temp)),
+          faulty_folders_(folders_, plan != nullptr ? *plan : unused_plan_),
+          machine_{fs,
+                   reg,
+                   plan != nullptr ? static_cast<platform::known_folders&>(faulty_folders_) : folders_,
+                   platform::system_processes(),
+                   platform::system_shell_links(),
+                   platform::system_access_rights()}
+    {
+    }
+    machine_of(const machine_of&) = delete;
+    machine_of& operator=(const machine_of&) = delete;
+    operator const platform::machine&() const { return machine_; }
+
+private:
+    temp_only_folders folders_;
+    platform::fault_plan unused_plan_;
+    platform::faulty_known_folders faulty_folders_;
+    platform::machine machine_;
 };
 
 // Relative path -> "<dir>" for a folder, else "ro:" or "rw:" and the content.

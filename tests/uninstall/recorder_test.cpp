@@ -22,11 +22,11 @@ class RecorderTest : public ::testing::Test {
 protected:
     scratch_folder dir;
     std::wstring temp = dir / L"Temp";
-    av::test::sandbox_file_system sandbox{system_file_system(), temp};
     fault_plan plan;
-    faulty_file_system fs{sandbox, plan};
+    faulty_file_system fs{system_file_system(), plan};
     memory_registry reg;
-    UninstallLog log{fs, reg};
+    av::test::machine_of sandbox{fs, reg, temp, &plan};
+    UninstallLog log{sandbox};
 
     void SetUp() override { ASSERT_FALSE(system_file_system().create_folder(temp)); }
 
@@ -134,8 +134,8 @@ TEST_F(RecorderTest, MakeBackupWithoutSourceGivesAFreeName)
 TEST_F(RecorderTest, TemporaryFolderTooLongGivesNoBackup)
 {
     const std::wstring deep = join(temp, std::wstring(240, L'x'));
-    av::test::sandbox_file_system long_temp{system_file_system(), deep};
-    UninstallLog other(long_temp, reg);
+    av::test::machine_of long_temp{system_file_system(), reg, deep};
+    UninstallLog other(long_temp);
     const std::wstring file = dir / L"f";
     put(file, "x");
     EXPECT_TRUE(other.MakeBackup(&file, true).empty());

@@ -5,6 +5,7 @@
 #include "platform/win_error.h"
 #include "support/text.h"
 #include "tests/platform/scratch.h"
+#include "tests/uninstall/machine.h"
 #include "uninstall/uninstall_log.h"
 
 #include <gtest/gtest.h>
@@ -429,7 +430,8 @@ TEST_F(LogFileTest, AReadErrorEndsTheReadingAndDropsTheLineItCut)
     faulty_file_system faulty(fs, plan);
     int reads = 0;
     plan.fail_when([&](operation op, const std::wstring&) { return op == operation::read_file && ++reads == 2; });
-    UninstallLog log(faulty, system_registry());
+    av::test::machine_of faulty_machine{faulty, system_registry()};
+    UninstallLog log(faulty_machine);
     log.Load(logPath);
     // The first 4096 bytes hold the header and some whole lines.
     ASSERT_FALSE(log.previousEntries.empty());
@@ -537,7 +539,8 @@ TEST_F(LogFileTest, AFailedWriteFailsTheResultButTheOtherLinesAreWritten)
 {
     fault_plan plan;
     faulty_file_system faulty(fs, plan);
-    UninstallLog log(faulty, system_registry());
+    av::test::machine_of faulty_machine{faulty, system_registry()};
+    UninstallLog log(faulty_machine);
     log.SetProduct(L"K", L"Korvane 6");
     log.entries = {entry(Kind::CreatedFolder, L"C:\\A"), entry(Kind::CreatedFolder, L"C:\\B")};
     int writes = 0;

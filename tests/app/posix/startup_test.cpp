@@ -1,7 +1,9 @@
 // The start-up sequence in the Linux build: language choice with the stored
-// "AvLanguage", the running-product check, the refusals, the defaults. The
-// user's locale is the stand-in's, the registry the in-memory one, the boxes
-// are recorded and answered here, and the messages are the installer's own.
+// "AvLanguage", the administrator check, the running-product check, the
+// refusals, the defaults. The user's locale is the stand-in's; the machine is
+// the test's own (an in-memory registry, known folders answered here, an
+// ordinary user or an administrator as the test says); the boxes are recorded
+// and answered here, and the messages are the installer's own.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -10,13 +12,14 @@
 
 #include "app/install_app.h"
 #include "app/process_init.h"
-#include "app/system.h"
 #include "lang/locale.h"
 #include "lang/posix/stand_in_locale.h"
-#include "platform/registry.h"
+#include "platform/memory_registry.h"
+#include "platform/win_error.h"
 #include "support/error.h"
 #include "support/ui_hooks.h"
 #include "tests/app/installer_strings.h"
+#include "tests/install/run_machine.h"
 #include "tests/lang/message_table.h"
 #include "tests/platform/scratch.h"
 #include "wizard/install_display.h"
@@ -34,6 +37,30 @@ struct Box {
     std::uint32_t type;
 };
 
+// Known folders answered by the test: Program Files, the start menus (the
+// all-users one only while `commonPrograms` is set).
+class StartupFolders final : public platform::known_folders {
+public:
+    bool commonPrograms = true;
+    bool programFiles = true;
+    std::error_code folder(int csidl, std::wstring& path) override {
+        const std::error_code none = av::win_error::make(av::win_error::file_not_found);
+        switch (csidl) {
+            case platform::csidl::program_files:
+                if (!programFiles) return none;
+                path = kProgramFiles;
+                return {};
+            case platform::csidl::common_programs:
+                if (!commonPrograms) return none;
+                path = kCommonPrograms;
+                return {};
+            case platform::csidl::programs: path = kUserPrograms; return {};
+            default: return none;
+        }
+    }
+    std::error_code temp_folder(std::wstring&) override { return av::win_error::make(av::win_error::path_not_found); }
+};
+
 class Startup : public testing::Test {
 protected:
     void SetUp() override {
@@ -46,30 +73,17 @@ protected:
             answers_.pop_front();
             return answer;
         });
-        app_system::SetKnownFolderSource([this](int csidl, std::wstring& path) {
-            switch (csidl) {
-                case app_system::kCsidlProgramFiles: path = kProgramFiles; return true;
-                case app_system::kCsidlCommonPrograms:
-                    if (!commonProgramsKnown_) return false;
-                    path = kCommonPrograms;
-                    return true;
-                case app_system::kCsidlPrograms: path = kUserPrograms; return true;
-                default: return false;
-            }
-        });
     }
     void TearDown() override {
         SetMessageBoxFunction({});
-        app_system::SetKnownFolderSource({});
         av::locale::set_stand_in_user_locale(1033);
-        platform::system_registry().local_machine()->delete_subkey_tree(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6");
         SetLanguage(0);
     }
 
     void StoreLanguage(const platform::registry_value& value) {
         std::unique_ptr<platform::registry_key> key;
         bool created = false;
-        ASSERT_FALSE(platform::system_registry().local_machine()->create_subkey(
+        ASSERT_FALSE(registry_.local_machine()->create_subkey(
             L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6", platform::key_access::all, key,
             created));
         ASSERT_FALSE(key->set_value(L"AvLanguage", value));
@@ -79,17 +93,22 @@ protected:
     // with `commandLine` after the program's name.
     std::unique_ptr<CInstallApp> Start(std::uint32_t lcid, const std::wstring& commandLine = {}) {
         av::locale::set_stand_in_user_locale(lcid);
-        auto app = std::make_unique<CInstallApp>(ApplicationId());
+        auto app = std::make_unique<CInstallApp>(ApplicationId(), machine_);
         app->m_strCommandLine = commandLine;
         EXPECT_FALSE(app->InitInstance());  // always false
         return app;
     }
 
+    platform::memory_registry registry_;
+    StartupFolders folders_;
+    av::test::recording_processes processes_;
+    av::test::answering_rights rights_;
+    const platform::machine machine_{platform::system_file_system(), registry_, folders_, processes_,
+                                     platform::system_shell_links(), rights_};
     test::ScopedMessageTable messages_{test::InstallerStrings()};
     std::vector<Box> boxes_;
     std::deque<int> answers_;
     std::function<void()> onBox_;
-    bool commonProgramsKnown_ = true;
 };
 
 TEST_F(Startup, ProcessInitialisationRan) {
@@ -171,14 +190,32 @@ TEST_F(Startup, StoredLanguageOfAnotherTypeOrSizeIsIgnored) {
 }
 
 TEST_F(Startup, StartMenuFallsBackToTheUsersPrograms) {
-    commonProgramsKnown_ = false;
+    folders_.commonPrograms = false;
     const auto app = Start(1033);
     EXPECT_EQ(app->m_strStartMenuFolder, std::wstring(kUserPrograms) + L"\\Arvell & Divizere\\Korvaline 6");
 }
 
+TEST_F(Startup, AFolderTheMachineCannotNameLeavesItsDefaultEmpty) {
+    folders_.programFiles = false;
+    folders_.commonPrograms = false;
+    const auto app = Start(1033);
+    EXPECT_TRUE(app->m_strInstallFolder.empty());
+    EXPECT_EQ(app->m_strStartMenuFolder, std::wstring(kUserPrograms) + L"\\Arvell & Divizere\\Korvaline 6");
+}
+
+TEST_F(Startup, AnOrdinaryUserIsRefusedWithMessage126) {
+    rights_.administrator = false;
+    const auto app = Start(1033);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, L"You should have Administrator Rights in order to proceed to Installation.");
+    EXPECT_EQ(boxes_[0].type, kMbOk | kMbIconWarning);
+    EXPECT_TRUE(app->m_strInstallFolder.empty());  // ended before the defaults
+    EXPECT_EQ(app->m_nUpdateState, FreshInstall);
+}
+
 TEST_F(Startup, FoldersAlreadyKnownAreKept) {
     av::locale::set_stand_in_user_locale(1033);
-    CInstallApp app(ApplicationId());
+    CInstallApp app(ApplicationId(), machine_);
     app.m_strInstallFolder = L"D:\\Tools\\Korvane";
     app.m_strStartMenuFolder = L"D:\\Menu";
     EXPECT_FALSE(app.InitInstance());

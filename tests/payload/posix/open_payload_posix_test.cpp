@@ -33,7 +33,7 @@ TEST_F(OpenPayload, ReadsTheResourceInPlaceTwice)
     EXPECT_EQ(stream.rdbuf()->size(), compressed.size());
     EXPECT_EQ(stream.tellg(), 0);
 
-    const bool ok = av::extract_payload(stream, install(), L"", L"", [&stream](const av::notification& n) {
+    const bool ok = av::extract_payload(stream, machine(), install(), L"", L"", [&stream](const av::notification& n) {
         if (n.index() == 0) {
             if (!av::validate_payload(stream))
                 av::throw_compress_error(av::compress_errc::validation_failed);
@@ -54,7 +54,7 @@ TEST_F(OpenPayload, MissingOrEmptyResourceGivesAnEmptyStreamAndCodeSeven)
         av::imemstream stream = av::open_payload();
         EXPECT_EQ(stream.rdbuf()->size(), 0u);
         av_test::NotificationLog log;
-        EXPECT_FALSE(av::extract_payload(stream, install(), L"", L"", log.callback()));
+        EXPECT_FALSE(av::extract_payload(stream, machine(), install(), L"", L"", log.callback()));
         EXPECT_EQ(log.failed_code, av::make_error_code(av::compress_errc::unexpected));
     }
 }

@@ -12,7 +12,7 @@ TEST_F(OpenPayloadWin32, ExecutableWithoutThePayloadGivesAnEmptyStream)
     EXPECT_EQ(stream.rdbuf()->size(), 0u);
     EXPECT_TRUE(av::validate_payload(stream));
     av_test::NotificationLog log;
-    EXPECT_FALSE(av::extract_payload(stream, install(), L"", L"", log.callback()));
+    EXPECT_FALSE(av::extract_payload(stream, machine(), install(), L"", L"", log.callback()));
     EXPECT_EQ(log.failed_code, av::make_error_code(av::compress_errc::unexpected));
 }
 

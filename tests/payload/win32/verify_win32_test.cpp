@@ -4,7 +4,8 @@
 
 #include "app/win32/child_process.h"
 #include "payload/crc32.h"
-#include "payload/file_io.h"
+#include "platform/machine.h"
+#include "platform/win_error.h"
 
 #include <chrono>
 #include <thread>
@@ -33,7 +34,7 @@ TEST_F(VerifyAgainstHolder, SharingViolationMetTwiceThenCleared)
         std::this_thread::sleep_for(d);
     };
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_NO_THROW(av::verify_file(entry, hooks));
+    EXPECT_NO_THROW(av::verify_file(av::platform::system_file_system(), entry, hooks));
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(pauses, 2);
     EXPECT_GE(elapsed, std::chrono::milliseconds(1900));
@@ -55,10 +56,10 @@ TEST_F(VerifyAgainstHolder, HolderThatNeverLetsGoFailsWithSharingViolation)
     av::extraction_hooks hooks;
     hooks.sleep = [&pauses](std::chrono::milliseconds) { ++pauses; };  // no real wait needed
     try {
-        av::verify_file(entry, hooks);
+        av::verify_file(av::platform::system_file_system(), entry, hooks);
         FAIL() << "no error";
     } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code(), std::error_code(av::sharing_violation, std::system_category()));
+        EXPECT_EQ(e.code(), av::win_error::make(av::win_error::sharing_violation));
     }
     EXPECT_EQ(pauses, 3);
     holder.Kill();
@@ -66,17 +67,19 @@ TEST_F(VerifyAgainstHolder, HolderThatNeverLetsGoFailsWithSharingViolation)
 
 TEST_F(VerifyAgainstHolder, OutputFileIsHeldWithoutSharing)
 {
-    const auto path = m_root / "out.bin";
-    av::exclusive_output_file out(path);
-    out.write("abc", 3);
+    auto& files = av::platform::system_file_system();
+    const std::wstring path = av::path_to_wide(m_root / "out.bin");
+    std::unique_ptr<av::platform::output_file> out;
+    ASSERT_FALSE(files.create_file(path, out));
+    ASSERT_FALSE(out->write(std::as_bytes(std::span("abc", 3))));
     try {
-        av::file_crc32(path);
+        av::file_crc32(files, path);
         FAIL() << "the file being written could be read";
     } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code(), std::error_code(av::sharing_violation, std::system_category()));
+        EXPECT_EQ(e.code(), av::win_error::make(av::win_error::sharing_violation));
     }
-    out.close();
-    EXPECT_EQ(av::file_crc32(path), av::compute_crc32("abc"));
+    ASSERT_FALSE(out->close());
+    EXPECT_EQ(av::file_crc32(files, path), av::compute_crc32("abc"));
 }
 
 }  // namespace
