@@ -26,8 +26,8 @@ public:
     // puts the installer's icon in the icon hook.
     // Everything the start-up and the installation touch is on `machine`,
     // which must outlive the object.
-    explicit CInstallApp(const std::wstring& applicationId,
-                         const av::platform::machine& machine = av::platform::system_machine());
+    explicit CInstallApp(
+        const std::wstring& applicationId, const av::platform::machine& machine = av::platform::system_machine());
     ~CInstallApp() override;
 
     // The start-up: checks, language, defaults, then the wizard. Always false.
@@ -89,7 +89,8 @@ public:
     // --- What the installation run reads and writes (InstallationState;
     // the members it shares with the wizard's view are above) ---
     std::uint64_t PreviousVersionNumber() const override { return m_nPreviousVersion; }
-    bool MakeTemporaryFolder(av::platform::known_folders& folders, std::wstring& error) override {
+    bool MakeTemporaryFolder(av::platform::known_folders& folders, std::wstring& error) override
+    {
         return MakeTempFolderPath(folders, error);
     }
     std::wstring TemporaryFolder() const override { return m_strTempFolder; }
@@ -118,7 +119,7 @@ public:
     bool m_bStartMenuShortcut = false;
     bool m_bDesktopShortcut = false;
     bool m_bAdvancedMode = false;
-    UninstallLog m_uninstallLog{m_machine};
+    UninstallLog m_uninstallLog {m_machine};
     bool m_bInstallationDone = false;
     std::uint64_t m_nPreviousVersion = 0;
 
@@ -135,7 +136,6 @@ private:
     // The help box (/? and /HELP), or the refusal of a wrong switch named
     // before the help; ends with 0 or 1639. Returns false.
     bool ReportCommandLine(const CommandLineError& error);
-
 
     int m_nProductCode = kProductCode;
     bool m_bInstalledPathKnown = false;

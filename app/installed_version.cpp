@@ -40,9 +40,9 @@ std::wstring CInstallApp::FindUninstallLog()
         std::unique_ptr<av::platform::registry_key> key;
         av::platform::registry_value value;
         std::wstring uninstaller;
-        if (!av::platform::open_key(m_machine.registry, UninstallKeyPath(),
-                                    av::platform::key_access::maximum_allowed, key)
-            && !key->query_value(L"UninstallString", value) && av::platform::value_as_string(value, uninstaller)) {
+        if (!av::platform::open_key(
+                m_machine.registry, UninstallKeyPath(), av::platform::key_access::maximum_allowed, key) &&
+            !key->query_value(L"UninstallString", value) && av::platform::value_as_string(value, uninstaller)) {
             if (std::wstring log = ExistingLogIn(m_machine.files, winpath::PathParent(uninstaller)); !log.empty())
                 return log;
         }

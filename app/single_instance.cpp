@@ -5,22 +5,26 @@
 
 namespace {
 
-std::unique_ptr<RunningInstanceCounter>& ProcessCounter() {
+std::unique_ptr<RunningInstanceCounter>& ProcessCounter()
+{
     static std::unique_ptr<RunningInstanceCounter> counter;
     return counter;
 }
 
 }  // namespace
 
-std::wstring InstallerMutexName(const std::wstring& applicationId) {
+std::wstring InstallerMutexName(const std::wstring& applicationId)
+{
     return applicationId + L".{5ead623c-dfcd-474d-8e3c-e6978cac039e}";
 }
 
-std::wstring RunningCounterName(const std::wstring& applicationId) {
+std::wstring RunningCounterName(const std::wstring& applicationId)
+{
     return applicationId + L".{a3526b56-ca7c-4e16-8a26-da7758a378fd}";
 }
 
-RunningInstanceCounter& RunningInstanceCounter::ForProcess(const std::wstring& applicationId) {
+RunningInstanceCounter& RunningInstanceCounter::ForProcess(const std::wstring& applicationId)
+{
     static std::once_flag once;
     std::call_once(once, [&applicationId] {
         ProcessCounter() = std::make_unique<RunningInstanceCounter>(RunningCounterName(applicationId));
@@ -28,4 +32,7 @@ RunningInstanceCounter& RunningInstanceCounter::ForProcess(const std::wstring& a
     return *ProcessCounter();
 }
 
-RunningInstanceCounter* RunningInstanceCounter::Current() { return ProcessCounter().get(); }
+RunningInstanceCounter* RunningInstanceCounter::Current()
+{
+    return ProcessCounter().get();
+}

@@ -10,7 +10,6 @@
 // Installs the title, icon and owner hooks.
 void InstallInterfaceHooks();
 
-
 // Icon resource 128 of the executable at its stored size, loaded once; null
 // when the executable has none.
 av::icon_handle ApplicationIcon();

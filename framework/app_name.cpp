@@ -4,14 +4,21 @@
 namespace afx {
 namespace {
 
-std::wstring& AppName() {
+std::wstring& AppName()
+{
     static std::wstring name;
     return name;
 }
 
 }  // namespace
 
-void SetAppName(const std::wstring& name) { AppName() = name; }
-const std::wstring& GetAppName() { return AppName(); }
+void SetAppName(const std::wstring& name)
+{
+    AppName() = name;
+}
+const std::wstring& GetAppName()
+{
+    return AppName();
+}
 
 }  // namespace afx

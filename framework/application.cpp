@@ -7,37 +7,53 @@
 
 namespace {
 
-CWinApp*& CurrentApp() {
+CWinApp*& CurrentApp()
+{
     static CWinApp* app = nullptr;
     return app;
 }
 
-MessageBoxFunction& BoxOverride() {
+MessageBoxFunction& BoxOverride()
+{
     static MessageBoxFunction function;
     return function;
 }
 
 }  // namespace
 
-CWinApp::CWinApp() { CurrentApp() = this; }
-
-CWinApp::~CWinApp() {
-    if (CurrentApp() == this) CurrentApp() = nullptr;
+CWinApp::CWinApp()
+{
+    CurrentApp() = this;
 }
 
-bool CWinApp::InitInstance() { return true; }
+CWinApp::~CWinApp()
+{
+    if (CurrentApp() == this)
+        CurrentApp() = nullptr;
+}
 
-void CWinApp::SetAppName(const std::wstring& name) {
+bool CWinApp::InitInstance()
+{
+    return true;
+}
+
+void CWinApp::SetAppName(const std::wstring& name)
+{
     m_strAppName = name;
     m_pszAppName = m_strAppName.c_str();
     afx::SetAppName(name);
 }
 
-CWinApp* AfxGetApp() { return CurrentApp(); }
+CWinApp* AfxGetApp()
+{
+    return CurrentApp();
+}
 
-int AfxWinMain() {
+int AfxWinMain()
+{
     CWinApp* app = AfxGetApp();
-    if (app == nullptr) return -1;
+    if (app == nullptr)
+        return -1;
     // No message loop of its own follows: the application's windows run
     // their own modal loops inside InitInstance. The process ends with the
     // code the application left (0 unless an unattended run says otherwise).
@@ -45,13 +61,19 @@ int AfxWinMain() {
     return app->m_nExitCode;
 }
 
-int AfxMessageBox(const std::wstring& text, std::uint32_t type) {
-    if (const auto& function = BoxOverride()) return function(text, type);
+int AfxMessageBox(const std::wstring& text, std::uint32_t type)
+{
+    if (const auto& function = BoxOverride())
+        return function(text, type);
     return av::message_box(text, type);
 }
 
-int AfxMessageBox(unsigned id, std::uint32_t type) {
+int AfxMessageBox(unsigned id, std::uint32_t type)
+{
     return AfxMessageBox(av::locale::load_message(static_cast<int>(id)), type);
 }
 
-void SetMessageBoxFunction(MessageBoxFunction function) { BoxOverride() = std::move(function); }
+void SetMessageBoxFunction(MessageBoxFunction function)
+{
+    BoxOverride() = std::move(function);
+}

@@ -25,7 +25,7 @@ public:
 
     const wchar_t* m_pszAppName = nullptr;
     void* m_pMainWnd = nullptr;  // the main window object (the wizard frame) while it runs
-    int m_nExitCode = 0;         // the process's exit code once InitInstance returns
+    int m_nExitCode = 0;  // the process's exit code once InitInstance returns
 
 private:
     std::wstring m_strAppName;

@@ -46,12 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static fuzz_folders folders;
     static av::platform::memory_registry registry;
     const av::platform::machine& host = av::platform::system_machine();
-    const av::platform::machine machine{host.files, registry, folders, host.processes, host.shell, host.rights};
-    av::payload_writer writer(machine, L"/nonexistent/av-fuzz/install", L"Examples", L"",
-                              [](const av::notification& n) {
-                                  return n.index() == 2 ? av::notification::result::skip
-                                                        : av::notification::result::proceed;
-                              });
+    const av::platform::machine machine {host.files, registry, folders, host.processes, host.shell, host.rights};
+    av::payload_writer writer(
+        machine, L"/nonexistent/av-fuzz/install", L"Examples", L"", [](const av::notification& n) {
+            return n.index() == 2 ? av::notification::result::skip : av::notification::result::proceed;
+        });
     try {
         while (left > 0) {
             std::size_t offer = chunk < left ? chunk : left;

@@ -37,13 +37,16 @@ result decode(const char* data, std::size_t size, const av::bzip2_decoding& opti
     av::imemstream stream(data, size);
     std::uint64_t read = 0;
     try {
-        av::decode_bzip2(*stream.rdbuf(), read, [&r](const char* bytes, std::size_t count) {
-            r.chunks.push_back(count);
-            for (std::size_t i = 0; i < count; ++i)
-                r.checksum = r.checksum * 1099511628211u + static_cast<unsigned char>(bytes[i]);
-            r.size += count;
-            return r.size < output_limit;
-        }, options);
+        av::decode_bzip2(
+            *stream.rdbuf(), read,
+            [&r](const char* bytes, std::size_t count) {
+                r.chunks.push_back(count);
+                for (std::size_t i = 0; i < count; ++i)
+                    r.checksum = r.checksum * 1099511628211u + static_cast<unsigned char>(bytes[i]);
+                r.size += count;
+                return r.size < output_limit;
+            },
+            options);
         r.outcome = "ok " + std::to_string(read);
     } catch (const boost::iostreams::bzip2_error& e) {
         r.outcome = "bzip2 " + std::to_string(e.error());
@@ -79,10 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const result parallel = decode(stream, length, parallel_options);
 
-    if (parallel.outcome != filter.outcome || parallel.chunks != filter.chunks || parallel.checksum != filter.checksum) {
-        std::fprintf(stderr, "decoders differ: filter %s (%llu bytes, %zu chunks), parallel %s (%llu bytes, %zu chunks)\n",
-                     filter.outcome.c_str(), static_cast<unsigned long long>(filter.size), filter.chunks.size(),
-                     parallel.outcome.c_str(), static_cast<unsigned long long>(parallel.size), parallel.chunks.size());
+    if (parallel.outcome != filter.outcome || parallel.chunks != filter.chunks ||
+        parallel.checksum != filter.checksum) {
+        std::fprintf(stderr,
+            "decoders differ: filter %s (%llu bytes, %zu chunks), parallel %s (%llu bytes, %zu chunks)\n",
+            filter.outcome.c_str(), static_cast<unsigned long long>(filter.size), filter.chunks.size(),
+            parallel.outcome.c_str(), static_cast<unsigned long long>(parallel.size), parallel.chunks.size());
         std::abort();
     }
     return 0;

@@ -16,11 +16,15 @@ namespace {
 // own buffering is exercised across read boundaries.
 class memory_file final : public av::platform::input_file {
 public:
-    memory_file(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    memory_file(const std::uint8_t* data, std::size_t size)
+        : data_(data)
+        , size_(size)
+    {
+    }
 
     std::error_code read(std::span<std::byte> buffer, std::size_t& got) override
     {
-        got = std::min({buffer.size(), size_ - pos_, std::size_t{97}});
+        got = std::min({buffer.size(), size_ - pos_, std::size_t {97}});
         if (got != 0)
             std::memcpy(buffer.data(), data_ + pos_, got);
         pos_ += got;

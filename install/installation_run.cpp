@@ -80,8 +80,7 @@ std::vector<std::wstring> TemporaryFiles::Files() const
 }
 
 InstallationPageHandlers::InstallationPageHandlers(InstallationState& state, const av::platform::machine& machine,
-                                                   InstallDisplay& page, std::istream& payload,
-                                                   TemporaryFiles& temporaryFiles)
+    InstallDisplay& page, std::istream& payload, TemporaryFiles& temporaryFiles)
     : m_state(state)
     , m_machine(machine)
     , m_page(page)
@@ -97,14 +96,11 @@ notification::result InstallationPageHandlers::operator()(const notification& n)
         notification::result operator()(const notification::started&) { return self.Started(); }
         notification::result operator()(const notification::file_started& s) { return self.FileStarted(s.entry); }
         notification::result operator()(const notification::file_done& d) { return self.FileDone(d.entry); }
-        notification::result operator()(const notification::progress& p)
-        {
-            return self.Progress(p.position, p.total);
-        }
+        notification::result operator()(const notification::progress& p) { return self.Progress(p.position, p.total); }
         notification::result operator()(const notification::finished&) { return notification::result::proceed; }
         notification::result operator()(const notification::failed& f) { return self.Failed(f.code); }
     };
-    const notification::result answer = std::visit(dispatch{*this}, static_cast<const notification::variant&>(n));
+    const notification::result answer = std::visit(dispatch {*this}, static_cast<const notification::variant&>(n));
     m_page.PumpMessages();
     return answer;
 }
@@ -124,8 +120,8 @@ notification::result InstallationPageHandlers::Started()
 void InstallationPageHandlers::Install(std::uint32_t kind, const std::wstring& destination, bool copyBackup)
 {
     const std::wstring text = Message(msg::CopyingFile, {winpath::QuoteSpaces(destination)});
-    const bool recorded = kind == static_cast<std::uint32_t>(av::entry_kind::temporary_file)
-        || m_state.Recorder().RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
+    const bool recorded = kind == static_cast<std::uint32_t>(av::entry_kind::temporary_file) ||
+        m_state.Recorder().RecordFile(destination, static_cast<std::int32_t>(kind), copyBackup);
     m_page.SetStatusPath(text);
     m_page.AppendLogLine(text, false);
     // A file already there that could not be backed up is never overwritten:
@@ -154,8 +150,8 @@ notification::result InstallationPageHandlers::FileStarted(const av::payload_ent
         // One an earlier installation wrote stays in the merged log through
         // its old entry; one that was there before the product is the user's
         // and is not recorded, so that no uninstall deletes it.
-        if ((m_state.UpdateState() != FreshInstall && m_state.Recorder().WasInstalled(destination))
-            || Exists(m_machine.files, destination)) {
+        if ((m_state.UpdateState() != FreshInstall && m_state.Recorder().WasInstalled(destination)) ||
+            Exists(m_machine.files, destination)) {
             m_machine.rights.grant_users_access(destination, kDataFileAccess, 0);
             return notification::result::skip;
         }
@@ -225,8 +221,8 @@ bool run_installation(InstallationState& state, InstallDisplay& page, const av::
     return run_installation(state, page, machine, payload);
 }
 
-bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine,
-                      std::istream& payload)
+bool run_installation(
+    InstallationState& state, InstallDisplay& page, const av::platform::machine& machine, std::istream& payload)
 {
     // 1-2. A new section of the log.
     page.MainProgramPath().clear();
@@ -254,7 +250,7 @@ bool run_installation(InstallationState& state, InstallDisplay& page, const av::
     // 5-6. Every payload file, written and verified.
     InstallationPageHandlers handlers(state, machine, page, payload, temporaryFiles);
     if (!av::extract_payload(payload, machine, state.InstallFolder(), sampleFolder, state.TemporaryFolder(),
-                             [&handlers](const av::notification& n) { return handlers(n); })) {
+            [&handlers](const av::notification& n) { return handlers(n); })) {
         state.Recorder().RollBack();
         return false;
     }
@@ -310,9 +306,9 @@ bool run_installation(InstallationState& state, InstallDisplay& page, const av::
     state.Recorder().RecordProductRegistration();
     state.ReleaseInstallerLock();
     std::uint32_t exitCode = 0;
-    const bool started = !machine.processes.run_and_wait(
-        RegistrationCommandLine(mainProgram, state.PreviousVersionNumber()), winpath::PathParent(mainProgram),
-        exitCode);
+    const bool started =
+        !machine.processes.run_and_wait(RegistrationCommandLine(mainProgram, state.PreviousVersionNumber()),
+            winpath::PathParent(mainProgram), exitCode);
     state.RetakeInstallerLock();
     constexpr std::uint32_t kRegistered = 0xFFFFFFF6u;  // exit code -10
     const bool productRegistered = started && exitCode == kRegistered;
@@ -328,8 +324,8 @@ bool run_installation(InstallationState& state, InstallDisplay& page, const av::
     bool written = false;
     if (!uninstallerFolder.empty() && uninstallerFolder.size() < winpath::kMaxPath) {
         const std::wstring logPath = winpath::PathJoin(uninstallerFolder, L"Uninstall.ulog");
-        written = logPath.size() < winpath::kMaxPath
-            && state.Recorder().Write(logPath, state.InstallFolder(), state.StartMenuFolder());
+        written = logPath.size() < winpath::kMaxPath &&
+            state.Recorder().Write(logPath, state.InstallFolder(), state.StartMenuFolder());
     }
     page.AppendLogLine(WithLineEnd(Message(written ? msg::StepOk : msg::StepFailed)), false);
 

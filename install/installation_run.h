@@ -46,7 +46,7 @@ private:
 class InstallationPageHandlers {
 public:
     InstallationPageHandlers(InstallationState& state, const av::platform::machine& machine, InstallDisplay& page,
-                             std::istream& payload, TemporaryFiles& temporaryFiles);
+        std::istream& payload, TemporaryFiles& temporaryFiles);
 
     // Dispatches to the handler of the notification, then pumps the page's
     // waiting messages.
@@ -77,8 +77,8 @@ private:
 bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine);
 // The same with the payload given as a stream (at position 0) instead of the
 // executable's payload resource.
-bool run_installation(InstallationState& state, InstallDisplay& page, const av::platform::machine& machine,
-                      std::istream& payload);
+bool run_installation(
+    InstallationState& state, InstallDisplay& page, const av::platform::machine& machine, std::istream& payload);
 
 // The product's registration command line: the main program (quoted when it
 // holds a space), " /Register /Background", and " /update=" with the previous

@@ -25,7 +25,7 @@ class InstallationState {
 public:
     virtual ~InstallationState() = default;
 
-    virtual int UpdateState() const = 0;                    // an UpdateState value
+    virtual int UpdateState() const = 0;  // an UpdateState value
     virtual std::uint64_t PreviousVersionNumber() const = 0;  // the installed file version; 0 when none
     // "Korvane 6.03g" in French, "Korvaline 6.03g" otherwise; the name alone
     // with nameOnly.

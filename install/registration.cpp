@@ -70,7 +70,7 @@ bool register_uninstall(av::platform::registry& registry, UninstallLog& log, con
 }
 
 bool register_product_path(av::platform::registry& registry, const std::wstring& makerName,
-                           const std::wstring& productKey, const std::wstring& mainProgramPath)
+    const std::wstring& productKey, const std::wstring& mainProgramPath)
 {
     std::unique_ptr<registry_key> key;
     bool created = false;

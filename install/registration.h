@@ -13,15 +13,15 @@ class UninstallLog;
 
 // What the uninstall key says about this installation.
 struct UninstallRegistration {
-    std::wstring productKey;       // the key's name: "Korvane 6"
-    std::wstring displayName;      // product label in the installation language
+    std::wstring productKey;  // the key's name: "Korvane 6"
+    std::wstring displayName;  // product label in the installation language
     std::wstring uninstallerPath;  // unquoted, no arguments
     std::wstring mainProgramPath;  // unquoted; "DisplayIcon" adds ",0"
-    std::wstring displayVersion;   // the product's file version, "6.3.7.1"
-    std::wstring publisher;        // the maker's name
-    std::uint32_t language = 0;    // "AvLanguage": the installation language index
-    std::wstring installFolder;    // "InstallLocation"
-    std::uint32_t sizeKiB = 0;     // "EstimatedSize": the installed files, in KiB
+    std::wstring displayVersion;  // the product's file version, "6.3.7.1"
+    std::wstring publisher;  // the maker's name
+    std::uint32_t language = 0;  // "AvLanguage": the installation language index
+    std::wstring installFolder;  // "InstallLocation"
+    std::uint32_t sizeKiB = 0;  // "EstimatedSize": the installed files, in KiB
 };
 
 // "QuietUninstallString": the uninstaller, quoted, with "/S" so that a
@@ -48,4 +48,4 @@ bool register_uninstall(av::platform::registry& registry, UninstallLog& log, con
 // uninstall log knows it; so when the value cannot be written, a key this
 // call created is deleted again.
 bool register_product_path(av::platform::registry& registry, const std::wstring& makerName,
-                           const std::wstring& productKey, const std::wstring& mainProgramPath);
+    const std::wstring& productKey, const std::wstring& mainProgramPath);

@@ -21,7 +21,7 @@ std::wstring DesktopFolder(av::platform::known_folders& folders)
 }  // namespace
 
 bool create_shortcut(av::platform::shell_links& shell, const std::wstring& target, const std::wstring& folder,
-                     const std::wstring* name, std::wstring* linkPath)
+    const std::wstring* name, std::wstring* linkPath)
 {
     if (!av::platform::is_absolute_path(folder))
         return false;

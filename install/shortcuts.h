@@ -18,7 +18,7 @@ class UninstallLog;
 // cannot save the link; `linkPath` (when given) receives the link's path on
 // success.
 bool create_shortcut(av::platform::shell_links& shell, const std::wstring& target, const std::wstring& folder,
-                     const std::wstring* name, std::wstring* linkPath);
+    const std::wstring* name, std::wstring* linkPath);
 
 struct ShortcutRequest {
     bool startMenu = false;
@@ -26,7 +26,7 @@ struct ShortcutRequest {
     std::wstring startMenuFolder;
     std::wstring mainProgramPath;
     std::wstring uninstallerPath;
-    std::wstring programName;    // product label, also the desktop shortcut's name
+    std::wstring programName;  // product label, also the desktop shortcut's name
     std::wstring uninstallName;  // message 13 with the short product name
 };
 

@@ -82,8 +82,8 @@ bool IsAcceptedInstallFolder(const std::wstring& folder)
     if (folder.empty() || folder.size() > kLongestInstallFolder)
         return false;
     std::size_t rest = 0;
-    const bool drive = folder.size() >= 3 && std::iswalpha(folder[0]) && folder[0] < 128 && folder[1] == L':'
-        && IsSeparator(folder[2]);
+    const bool drive = folder.size() >= 3 && std::iswalpha(folder[0]) && folder[0] < 128 && folder[1] == L':' &&
+        IsSeparator(folder[2]);
     if (drive) {
         rest = 3;
     } else {
@@ -112,13 +112,13 @@ int DefaultBoxAnswer(std::uint32_t type)
 {
     // The buttons of each button set (MB_OK ... MB_CANCELTRYCONTINUE), in order.
     static constexpr int kButtons[][3] = {
-        {1, 0, 0},     // OK
-        {1, 2, 0},     // OK, Cancel
-        {3, 4, 5},     // Abort, Retry, Ignore
-        {6, 7, 2},     // Yes, No, Cancel
-        {6, 7, 0},     // Yes, No
-        {4, 2, 0},     // Retry, Cancel
-        {2, 10, 11},   // Cancel, Try Again, Continue
+        {1, 0, 0},  // OK
+        {1, 2, 0},  // OK, Cancel
+        {3, 4, 5},  // Abort, Retry, Ignore
+        {6, 7, 2},  // Yes, No, Cancel
+        {6, 7, 0},  // Yes, No
+        {4, 2, 0},  // Retry, Cancel
+        {2, 10, 11},  // Cancel, Try Again, Continue
     };
     const std::uint32_t set = type & 0xF;
     if (set >= std::size(kButtons))
@@ -132,10 +132,10 @@ int DefaultBoxAnswer(std::uint32_t type)
 
 bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& options, CommandLineError& error)
 {
-    error = CommandLineError{};
+    error = CommandLineError {};
     const auto refuse = [&error](CommandLineError::Kind kind, const std::wstring& argument, const std::wstring& why) {
         if (error.kind == CommandLineError::kNone)
-            error = CommandLineError{kind, argument, why};
+            error = CommandLineError {kind, argument, why};
     };
     std::size_t at = 0;
     for (;;) {
@@ -153,7 +153,7 @@ bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& opti
                 refuse(CommandLineError::kInvalidSwitch, argument, L"/D= takes an unquoted folder and must come last");
             else if (!IsAcceptedInstallFolder(folder))
                 refuse(CommandLineError::kInvalidSwitch, argument,
-                       L"/D= takes an absolute folder shorter than 260 characters");
+                    L"/D= takes an absolute folder shorter than 260 characters");
             else
                 options.installFolder = folder;
             break;
@@ -187,7 +187,7 @@ bool ParseInstallerOptions(const std::wstring& arguments, InstallerOptions& opti
                 refuse(CommandLineError::kInvalidSwitch, written, L"/DIR= needs a folder");
             else if (!IsAcceptedInstallFolder(*text))
                 refuse(CommandLineError::kInvalidSwitch, written,
-                       L"/DIR= takes an absolute folder shorter than 260 characters");
+                    L"/DIR= takes an absolute folder shorter than 260 characters");
             else
                 options.installFolder = text;
         } else if (value(L"/LOG=", text)) {

@@ -33,20 +33,20 @@
 // Exit codes of an unattended run, in the Windows Installer convention.
 enum UnattendedExitCode : int {
     kExitSuccess = 0,
-    kExitCancelled = 1602,           // the user (or a default answer) cancelled
-    kExitFailed = 1603,              // the installation failed and was rolled back
-    kExitAnotherInstaller = 1618,    // another installer of the product is running
-    kExitNewerInstalled = 1638,      // a newer version is installed
+    kExitCancelled = 1602,  // the user (or a default answer) cancelled
+    kExitFailed = 1603,  // the installation failed and was rolled back
+    kExitAnotherInstaller = 1618,  // another installer of the product is running
+    kExitNewerInstalled = 1638,  // a newer version is installed
     kExitInvalidCommandLine = 1639,  // a switch is unknown or malformed
-    kExitNotAdministrator = 1925,    // no administrator rights
-    kExitProductRunning = 2000,      // the product is still running (this installer's own code)
+    kExitNotAdministrator = 1925,  // no administrator rights
+    kExitProductRunning = 2000,  // the product is still running (this installer's own code)
 };
 
 struct InstallerOptions {
-    bool verySilent = false;            // /VERYSILENT, /S
-    bool silent = false;                // /SILENT
+    bool verySilent = false;  // /VERYSILENT, /S
+    bool silent = false;  // /SILENT
     bool suppressMessageBoxes = false;  // /SUPPRESSMSGBOXES
-    bool help = false;                  // /?, /HELP
+    bool help = false;  // /?, /HELP
     std::optional<std::wstring> installFolder;
     std::optional<int> language;
     bool noIcons = false;
@@ -66,7 +66,7 @@ struct CommandLineError {
     enum Kind { kNone, kUnknownSwitch, kInvalidSwitch };
     Kind kind = kNone;
     std::wstring argument;  // the switch as written
-    std::wstring reason;    // why, in English, for the log file
+    std::wstring reason;  // why, in English, for the log file
 };
 
 // Parses the command line after the program's name. The whole line is read
@@ -109,9 +109,9 @@ public:
     void SetStatus(const std::wstring& text) override;
     void SetStatusPath(const std::wstring& path) override;
     void AppendLogLine(const std::wstring& text, bool separator) override;
-    void ShowProgress(bool) override {}
-    void SetProgress(unsigned long long, unsigned long long) override {}
-    void PumpMessages() override {}
+    void ShowProgress(bool) override { }
+    void SetProgress(unsigned long long, unsigned long long) override { }
+    void PumpMessages() override { }
     std::wstring& MainProgramPath() override { return m_mainProgramPath; }
     std::wstring& UninstallerPath() override { return m_uninstallerPath; }
 
@@ -129,7 +129,11 @@ private:
 // display's.
 class MirroredDisplay : public InstallDisplay {
 public:
-    MirroredDisplay(InstallDisplay& shown, InstallDisplay& copy) : m_shown(shown), m_copy(copy) {}
+    MirroredDisplay(InstallDisplay& shown, InstallDisplay& copy)
+        : m_shown(shown)
+        , m_copy(copy)
+    {
+    }
 
     void SetStatus(const std::wstring& text) override;
     void SetStatusPath(const std::wstring& path) override;

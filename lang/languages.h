@@ -8,10 +8,10 @@
 // The process-wide language state, created on first use.
 struct LanguageSettings {
     std::uint32_t supportedMask = 1;  // languages LanguageFromUserLocale(0) may choose
-    int language = 0;                 // current language index
-    std::uint32_t lcid = 1036;        // LCID in force for the language
-    std::uint32_t codePage = 1252;    // ANSI code page of lcid
-    bool rightToLeft = false;         // reading order of the language
+    int language = 0;  // current language index
+    std::uint32_t lcid = 1036;  // LCID in force for the language
+    std::uint32_t codePage = 1252;  // ANSI code page of lcid
+    bool rightToLeft = false;  // reading order of the language
 };
 
 LanguageSettings& GetLanguageSettings();

@@ -12,13 +12,13 @@ std::uint32_t read_u32(std::istream& in)
     unsigned char b[4];
     if (!in.read(reinterpret_cast<char*>(b), 4))
         throw_compress_error(compress_errc::unexpected);
-    return b[0] | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
+    return b[0] | (std::uint32_t {b[1]} << 8) | (std::uint32_t {b[2]} << 16) | (std::uint32_t {b[3]} << 24);
 }
 
 std::uint64_t read_u64(std::istream& in)
 {
     const std::uint64_t low = read_u32(in);
-    return low | (std::uint64_t{read_u32(in)} << 32);
+    return low | (std::uint64_t {read_u32(in)} << 32);
 }
 
 std::wstring read_text(std::istream& in, std::uint64_t& left)
@@ -26,8 +26,8 @@ std::wstring read_text(std::istream& in, std::uint64_t& left)
     const std::uint32_t units = read_u32(in);
     if (units > left / 2)
         throw_compress_error(compress_errc::unexpected);
-    left -= std::uint64_t{units} * 2;
-    std::string bytes(std::size_t{units} * 2, '\0');
+    left -= std::uint64_t {units} * 2;
+    std::string bytes(std::size_t {units} * 2, '\0');
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw_compress_error(compress_errc::unexpected);
     return decode_utf16le(bytes.data(), units);
@@ -102,7 +102,8 @@ std::wstring decode_utf16le(const char* bytes, std::size_t units)
     std::wstring out;
     out.reserve(units);
     auto at = [bytes](std::size_t i) -> std::uint32_t {
-        return static_cast<unsigned char>(bytes[2 * i]) | (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8);
+        return static_cast<unsigned char>(bytes[2 * i]) |
+            (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8);
     };
     for (std::size_t i = 0; i < units; ++i) {
         const std::uint32_t u = at(i);

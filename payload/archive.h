@@ -59,7 +59,7 @@ struct archive_table {
 
 // Fixed sizes of the layout.
 inline constexpr std::uint64_t archive_prefix_size = 12;  // header_size + entry_count
-inline constexpr std::uint64_t entry_fixed_size = 24;     // the record without its texts
+inline constexpr std::uint64_t entry_fixed_size = 24;  // the record without its texts
 
 namespace notifications {
 struct started {
@@ -86,9 +86,8 @@ struct failed {
 }  // namespace notifications
 
 // What the extraction pass reports; the order of the alternatives is fixed.
-struct notification
-    : std::variant<notifications::started, notifications::finished, notifications::file_started,
-                   notifications::file_done, notifications::progress, notifications::failed> {
+struct notification : std::variant<notifications::started, notifications::finished, notifications::file_started,
+                          notifications::file_done, notifications::progress, notifications::failed> {
     using variant::variant;
 
     using started = notifications::started;

@@ -57,8 +57,8 @@ void read_file_blocks(const boost::filesystem::path& file, const std::function<v
 
 }  // namespace
 
-archive_item& archive_builder::add_data(std::wstring source_path, std::wstring destination_dir, std::uint32_t kind,
-                                        std::string data)
+archive_item& archive_builder::add_data(
+    std::wstring source_path, std::wstring destination_dir, std::uint32_t kind, std::string data)
 {
     archive_item item;
     item.source_path = std::move(source_path);
@@ -70,8 +70,8 @@ archive_item& archive_builder::add_data(std::wstring source_path, std::wstring d
     return items_.emplace_back(std::move(item));
 }
 
-archive_item& archive_builder::add_file(const boost::filesystem::path& file, std::wstring destination_dir,
-                                        std::uint32_t kind)
+archive_item& archive_builder::add_file(
+    const boost::filesystem::path& file, std::wstring destination_dir, std::uint32_t kind)
 {
     archive_item item;
     item.source_path = path_to_wide(file);

@@ -16,20 +16,20 @@
 namespace av {
 
 struct archive_item {
-    std::wstring source_path;      // recorded as is; only its file name is used
+    std::wstring source_path;  // recorded as is; only its file name is used
     std::wstring destination_dir;  // may start with a placeholder
     std::uint32_t kind = 0;
     std::uint64_t size = 0;
     std::uint32_t crc32 = 0;
-    std::string data;                  // the bytes, when held in memory
-    boost::filesystem::path file;      // else the file they are read from
+    std::string data;  // the bytes, when held in memory
+    boost::filesystem::path file;  // else the file they are read from
 };
 
 class archive_builder {
 public:
     // An entry with its bytes in memory; size and CRC-32 are computed.
-    archive_item& add_data(std::wstring source_path, std::wstring destination_dir, std::uint32_t kind,
-                           std::string data);
+    archive_item& add_data(
+        std::wstring source_path, std::wstring destination_dir, std::uint32_t kind, std::string data);
     // An entry read from a file when the archive is written; size and CRC-32
     // are taken from the file now. Throws std::system_error when it cannot be
     // read.

@@ -55,7 +55,7 @@ struct counting_source {
     }
 };
 
-constexpr std::uint64_t magic_mask = (std::uint64_t{1} << 48) - 1;
+constexpr std::uint64_t magic_mask = (std::uint64_t {1} << 48) - 1;
 constexpr std::uint64_t block_magic = 0x314159265359;
 constexpr std::uint64_t end_magic = 0x177245385090;
 
@@ -81,7 +81,7 @@ static_assert(!repeats_within_a_byte(end_magic), "the end-of-stream magic must n
 // input is read ahead.
 std::uint64_t max_block_bits(int level)
 {
-    return static_cast<std::uint64_t>(level) * 100000u * 20u + (std::uint64_t{1} << 20);
+    return static_cast<std::uint64_t>(level) * 100000u * 20u + (std::uint64_t {1} << 20);
 }
 
 // Decoded output of a block held for the interface thread, in pieces so that
@@ -145,7 +145,7 @@ private:
 template <class Out>
 span_result decode_stream(const std::vector<unsigned char>& stream, decoder_memory& memory, Out&& out)
 {
-    bz_stream z{};
+    bz_stream z {};
     z.bzalloc = &decoder_memory::allocate;
     z.bzfree = &decoder_memory::release;
     z.opaque = &memory;
@@ -154,7 +154,7 @@ span_result decode_stream(const std::vector<unsigned char>& stream, decoder_memo
     struct end_guard {
         bz_stream* z;
         ~end_guard() { BZ2_bzDecompressEnd(z); }
-    } guard{&z};
+    } guard {&z};
     z.next_in = const_cast<char*>(reinterpret_cast<const char*>(stream.data()));
     z.avail_in = static_cast<unsigned>(stream.size());
     char buffer[32 * 1024];
@@ -177,10 +177,13 @@ span_result decode_stream(const std::vector<unsigned char>& stream, decoder_memo
 // Appends bits, most significant first, to a byte vector.
 class bit_writer {
 public:
-    explicit bit_writer(std::vector<unsigned char>& out) : out_(out) {}
+    explicit bit_writer(std::vector<unsigned char>& out)
+        : out_(out)
+    {
+    }
     void put(std::uint64_t value, int bits)  // bits <= 32
     {
-        acc_ = (acc_ << bits) | (value & ((std::uint64_t{1} << bits) - 1));
+        acc_ = (acc_ << bits) | (value & ((std::uint64_t {1} << bits) - 1));
         count_ += bits;
         while (count_ >= 8) {
             count_ -= 8;
@@ -204,10 +207,10 @@ private:
 struct block_job {
     std::uint64_t begin = 0;  // bit offsets in the compressed input
     std::uint64_t end = 0;
-    std::uint32_t crc = 0;    // the block's stored CRC
+    std::uint32_t crc = 0;  // the block's stored CRC
     std::vector<unsigned char> stream;
     bool keep_output = true;
-    std::atomic<bool> cancelled{false};
+    std::atomic<bool> cancelled {false};
 
     // Written by the thread that decodes the job before it sets `done` under
     // the pool's lock; read by the interface thread after it saw `done`.
@@ -225,26 +228,26 @@ struct block_job {
         bool too_large = false;
         try {
             result = decode_stream(stream, memory, [this, &too_large](const char* bytes, std::size_t count) {
-            if (!keep_output || too_large)
+                if (!keep_output || too_large)
+                    return true;
+                if (size + count > max_kept_output) {
+                    too_large = true;
+                    pieces.clear();
+                    size = 0;
+                    return true;
+                }
+                while (count > 0) {
+                    const std::size_t used = size % piece_size;
+                    if (used == 0)
+                        pieces.push_back(std::make_unique<char[]>(piece_size));
+                    const std::size_t n = std::min(count, piece_size - used);
+                    std::memcpy(pieces.back().get() + used, bytes, n);
+                    size += n;
+                    bytes += n;
+                    count -= n;
+                }
                 return true;
-            if (size + count > max_kept_output) {
-                too_large = true;
-                pieces.clear();
-                size = 0;
-                return true;
-            }
-            while (count > 0) {
-                const std::size_t used = size % piece_size;
-                if (used == 0)
-                    pieces.push_back(std::make_unique<char[]>(piece_size));
-                const std::size_t n = std::min(count, piece_size - used);
-                std::memcpy(pieces.back().get() + used, bytes, n);
-                size += n;
-                bytes += n;
-                count -= n;
-            }
-            return true;
-        });
+            });
         } catch (const std::bad_alloc&) {
             // Without memory for the output, the span counts as undecoded:
             // the stream filter will decide.
@@ -348,7 +351,10 @@ private:
 // failing read does.
 class chunker {
 public:
-    explicit chunker(const decoded_sink& sink) : sink_(sink) {}
+    explicit chunker(const decoded_sink& sink)
+        : sink_(sink)
+    {
+    }
 
     // False when the sink asked to stop.
     bool put(const char* bytes, std::size_t count)
@@ -399,7 +405,7 @@ private:
 
 struct candidate {
     std::uint64_t bit;  // offset of the magic in the compressed input
-    bool end;           // the end-of-stream magic, else the block magic
+    bool end;  // the end-of-stream magic, else the block magic
 };
 
 // Scanning, spans, and the in-order hand-off of the parallel decoder. Runs on
@@ -407,9 +413,15 @@ struct candidate {
 class parallel_run {
 public:
     parallel_run(std::streambuf& in, std::uint64_t& compressed_read, chunker& out, const bzip2_decoding& options,
-                 unsigned threads)
-        : in_(in), compressed_read_(compressed_read), out_(out), keep_output_(options.keep_output),
-          extra_(options.extra_candidates), report_(options.report), max_ahead_(threads + 1), pool_(threads)
+        unsigned threads)
+        : in_(in)
+        , compressed_read_(compressed_read)
+        , out_(out)
+        , keep_output_(options.keep_output)
+        , extra_(options.extra_candidates)
+        , report_(options.report)
+        , max_ahead_(threads + 1)
+        , pool_(threads)
     {
         std::sort(extra_.begin(), extra_.end());
         for (int k = 0; k < 8; ++k) {
@@ -423,15 +435,13 @@ public:
     // then exactly what the filter would have handed on so far).
     bool run()
     {
-        while (buffer_.size() < 4 && read_more()) {
-        }
-        if (buffer_.size() < 4 || buffer_[0] != 'B' || buffer_[1] != 'Z' || buffer_[2] != 'h' || buffer_[3] < '1'
-            || buffer_[3] > '9')
+        while (buffer_.size() < 4 && read_more()) { }
+        if (buffer_.size() < 4 || buffer_[0] != 'B' || buffer_[1] != 'Z' || buffer_[2] != 'h' || buffer_[3] < '1' ||
+            buffer_[3] > '9')
             return false;
         level_ = buffer_[3] - '0';
         max_span_ = max_block_bits(level_);
-        while (candidates_.empty() && scanned_bits() < 32 + max_span_ && read_more()) {
-        }
+        while (candidates_.empty() && scanned_bits() < 32 + max_span_ && read_more()) { }
         if (candidates_.empty() || candidates_.front().bit != 32 || candidates_.front().end)
             return false;
         for (;;) {
@@ -524,7 +534,8 @@ private:
     // The test's candidates below `limit` (and with their CRC field read).
     void add_extra_candidates(std::uint64_t limit)
     {
-        while (next_extra_ < extra_.size() && extra_[next_extra_] < limit && extra_[next_extra_] + 80 <= scanned_bits()) {
+        while (
+            next_extra_ < extra_.size() && extra_[next_extra_] < limit && extra_[next_extra_] + 80 <= scanned_bits()) {
             const std::uint64_t bit = extra_[next_extra_++];
             if (bit >= 32 && (candidates_.empty() || candidates_.back().bit < bit)) {
                 candidates_.push_back({bit, false});
@@ -541,7 +552,7 @@ private:
         for (std::uint64_t i = first; i <= last; ++i)
             value = (value << 8) | buffer_[i];
         const int drop = static_cast<int>((last - first + 1) * 8 - bit % 8) - count;
-        return (value >> drop) & ((std::uint64_t{1} << count) - 1);
+        return (value >> drop) & ((std::uint64_t {1} << count) - 1);
     }
 
     // A job for the span [begin, end): the stream "BZh" + level, the span's
@@ -584,7 +595,8 @@ private:
 
     std::size_t jobs_in_flight() const
     {
-        return static_cast<std::size_t>(std::count_if(jobs_.begin(), jobs_.end(), [](const auto& j) { return j != nullptr; }));
+        return static_cast<std::size_t>(
+            std::count_if(jobs_.begin(), jobs_.end(), [](const auto& j) { return j != nullptr; }));
     }
 
     // Reads on and submits jobs for the spans found, keeping at most
@@ -615,8 +627,7 @@ private:
     {
         const std::uint64_t begin = candidates_.front().bit;
         for (std::size_t m = 2;; ++m) {
-            while (candidates_.size() <= m && scanned_bits() <= begin + max_span_ && read_more()) {
-            }
+            while (candidates_.size() <= m && scanned_bits() <= begin + max_span_ && read_more()) { }
             if (candidates_.size() <= m || candidates_[m].bit - begin > max_span_)
                 return nullptr;
             auto job = make_job(begin, candidates_[m].bit);
@@ -644,10 +655,11 @@ private:
         }
         // Verified already: decoding it again gives the same bytes.
         bool stopped = false;
-        const span_result again = decode_stream(job.stream, memory_, [this, &stopped](const char* bytes, std::size_t count) {
-            stopped = !out_.put(bytes, count);
-            return !stopped;
-        });
+        const span_result again =
+            decode_stream(job.stream, memory_, [this, &stopped](const char* bytes, std::size_t count) {
+                stopped = !out_.put(bytes, count);
+                return !stopped;
+            });
         if (!stopped && again != span_result::decoded)
             throw_compress_error(compress_errc::unexpected);
         return !stopped;
@@ -676,8 +688,7 @@ private:
     bool finish()
     {
         const std::uint64_t end = candidates_.front().bit;
-        while (scanned_bits() < end + 80 && read_more()) {
-        }
+        while (scanned_bits() < end + 80 && read_more()) { }
         if (scanned_bits() < end + 80)
             return false;
         if (bits_at(end + 48, 32) != combined_crc_)
@@ -721,13 +732,13 @@ unsigned decoding_threads(unsigned requested) noexcept
     return std::clamp(n, 1u, 8u);
 }
 
-void decode_bzip2_sequential(std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink,
-                             std::uint64_t skip)
+void decode_bzip2_sequential(
+    std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink, std::uint64_t skip)
 {
     if (std::char_traits<char>::eq_int_type(in.sgetc(), std::char_traits<char>::eof()))
         return;
     boost::iostreams::bzip2_decompressor decompressor(false, filter_block_size);
-    counting_source source{&in, &compressed_read};
+    counting_source source {&in, &compressed_read};
     char block[filter_block_size];
     for (;;) {
         // A bzip2 error counts as one only when the decompression itself
@@ -738,7 +749,8 @@ void decode_bzip2_sequential(std::streambuf& in, std::uint64_t& compressed_read,
             break;
         const char* bytes = block;
         if (skip > 0) {
-            const auto skipped = static_cast<std::streamsize>(std::min<std::uint64_t>(skip, static_cast<std::uint64_t>(n)));
+            const auto skipped =
+                static_cast<std::streamsize>(std::min<std::uint64_t>(skip, static_cast<std::uint64_t>(n)));
             bytes += skipped;
             n -= skipped;
             skip -= static_cast<std::uint64_t>(skipped);
@@ -751,15 +763,15 @@ void decode_bzip2_sequential(std::streambuf& in, std::uint64_t& compressed_read,
     decompressor.close(source, std::ios_base::in);
 }
 
-void decode_bzip2(std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink,
-                  const bzip2_decoding& options)
+void decode_bzip2(
+    std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink, const bzip2_decoding& options)
 {
     const unsigned threads = decoding_threads(options.threads);
     const auto start = in.pubseekoff(0, std::ios_base::cur, std::ios_base::in);
     if (threads <= 1 || start == std::streampos(std::streamoff(-1))) {
         if (options.report != nullptr)
             options.report->stream_filter = true;
-        return decode_bzip2_sequential(in, compressed_read, options.keep_output ? sink : decoded_sink{});
+        return decode_bzip2_sequential(in, compressed_read, options.keep_output ? sink : decoded_sink {});
     }
     if (std::char_traits<char>::eq_int_type(in.sgetc(), std::char_traits<char>::eof()))
         return;
@@ -791,7 +803,7 @@ void decode_bzip2(std::streambuf& in, std::uint64_t& compressed_read, const deco
         options.report->stream_filter = true;
     if (in.pubseekpos(start, std::ios_base::in) != start)
         throw_compress_error(compress_errc::unexpected);
-    decode_bzip2_sequential(in, compressed_read, keep_output ? sink : decoded_sink{}, out.handed_on());
+    decode_bzip2_sequential(in, compressed_read, keep_output ? sink : decoded_sink {}, out.handed_on());
 }
 
 }  // namespace av

@@ -33,13 +33,13 @@ unsigned decoding_threads(unsigned requested = 0) noexcept;
 // mode, reading 4096 compressed bytes at a time. An empty buffer has nothing
 // to decompress. Adds the compressed bytes read to `compressed_read`. The
 // first `skip` decompressed bytes are decoded but not handed on.
-void decode_bzip2_sequential(std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink,
-                             std::uint64_t skip = 0);
+void decode_bzip2_sequential(
+    std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink, std::uint64_t skip = 0);
 
 // What the parallel decoder did, for tests and the benchmark.
 struct bzip2_decoding_report {
-    std::size_t blocks = 0;      // blocks decoded and handed on in order
-    std::size_t merges = 0;      // spans merged past a magic that was no boundary
+    std::size_t blocks = 0;  // blocks decoded and handed on in order
+    std::size_t merges = 0;  // spans merged past a magic that was no boundary
     bool stream_filter = false;  // the stream filter decoded (all or the rest)
 };
 
@@ -60,7 +60,7 @@ struct bzip2_decoding {
 // filter: the same bytes in the same chunks, the same error after the same
 // chunks, and `compressed_read` the same on success. Uses the stream filter
 // when one thread is asked for, or the input cannot be rewound.
-void decode_bzip2(std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink,
-                  const bzip2_decoding& options = {});
+void decode_bzip2(
+    std::streambuf& in, std::uint64_t& compressed_read, const decoded_sink& sink, const bzip2_decoding& options = {});
 
 }  // namespace av

@@ -13,7 +13,7 @@ namespace {
 const std::array<std::uint32_t, 256>& crc_table() noexcept
 {
     static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
+        std::array<std::uint32_t, 256> t {};
         for (std::uint32_t i = 0; i < 256; ++i) {
             std::uint32_t c = i;
             for (int bit = 0; bit < 8; ++bit)

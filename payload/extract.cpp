@@ -24,9 +24,10 @@ void decompress(std::streambuf& buffer, std::uint64_t& compressed_read, unsigned
 {
     bzip2_decoding options;
     options.threads = threads;
-    decode_bzip2(buffer, compressed_read, [&sink](const char* bytes, std::size_t count) {
-        return sink(bytes, static_cast<std::streamsize>(count));
-    }, options);
+    decode_bzip2(
+        buffer, compressed_read,
+        [&sink](const char* bytes, std::size_t count) { return sink(bytes, static_cast<std::streamsize>(count)); },
+        options);
 }
 
 }  // namespace
@@ -45,8 +46,8 @@ bool validate_payload(std::istream& stream, unsigned threads)
     } catch (...) {
         return false;
     }
-    return stream.rdstate() == std::ios_base::goodbit
-           && std::char_traits<char>::eq_int_type(buffer->sgetc(), std::char_traits<char>::eof());
+    return stream.rdstate() == std::ios_base::goodbit &&
+        std::char_traits<char>::eq_int_type(buffer->sgetc(), std::char_traits<char>::eof());
 }
 
 archive_table read_archive_table(std::istream& compressed)
@@ -87,15 +88,15 @@ archive_table read_archive_table(std::istream& compressed)
 }
 
 bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
-                     const std::wstring& sample_folder, const std::wstring& temporary_folder,
-                     const notification_callback& on_notification, const extraction_hooks& hooks, unsigned threads)
+    const std::wstring& sample_folder, const std::wstring& temporary_folder,
+    const notification_callback& on_notification, const extraction_hooks& hooks, unsigned threads)
 {
     std::error_code code;
     std::wstring failed_path;
     std::optional<payload_writer> writer;
     try {
         if (on_notification)
-            on_notification(notification::started{});
+            on_notification(notification::started {});
         writer.emplace(machine, install_folder, sample_folder, temporary_folder, on_notification, hooks);
         std::streambuf* buffer = stream.rdbuf();
         if (buffer == nullptr)
@@ -133,7 +134,7 @@ bool extract_payload(std::istream& stream, const platform::machine& machine, con
             throw;
         }
         if (on_notification)
-            on_notification(notification::finished{compressed_read, writer->total()});
+            on_notification(notification::finished {compressed_read, writer->total()});
         return true;
     } catch (const std::exception& e) {
         code = error_from_exception(e);
@@ -145,7 +146,7 @@ bool extract_payload(std::istream& stream, const platform::machine& machine, con
     // The file in progress (if any) is closed before the failure is reported.
     writer.reset();
     if (on_notification)
-        on_notification(notification::failed{code, failed_path});
+        on_notification(notification::failed {code, failed_path});
     return false;
 }
 

@@ -85,8 +85,8 @@ std::wstring known_folder_path(platform::known_folders& folders, int csidl, int 
 
 bool is_absolute_windows_path(const std::wstring& path)
 {
-    if (path.size() >= 3 && path[1] == L':' && is_separator(path[2])
-        && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')))
+    if (path.size() >= 3 && path[1] == L':' && is_separator(path[2]) &&
+        ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')))
         return true;
     // A share: "\\server\share..." (a root name and its separator).
     if (path.size() >= 3 && is_separator(path[0]) && is_separator(path[1]) && !is_separator(path[2]))
@@ -107,8 +107,8 @@ void rights_folders::add(const boost::filesystem::path& folder)
     folders_.push_back({folder, false});
 }
 
-void rights_folders::grant(platform::file_system& files, platform::access_rights& rights,
-                           const boost::filesystem::path& file_folder)
+void rights_folders::grant(
+    platform::file_system& files, platform::access_rights& rights, const boost::filesystem::path& file_folder)
 {
     for (auto& listed : folders_) {
         if (listed.granted)
@@ -131,7 +131,7 @@ void rights_folders::grant(platform::file_system& files, platform::access_rights
 }
 
 boost::filesystem::path resolve_destination(platform::known_folders& folders, const std::wstring& destination_dir,
-                                            const destination_inputs& inputs, rights_folders& rights)
+    const destination_inputs& inputs, rights_folders& rights)
 {
     // Only a destination whose first element is a name in angle brackets can
     // start with a placeholder; anything else is a literal folder.

@@ -42,8 +42,8 @@ public:
     // reaching the listed folder, grants it through `rights` (full control,
     // inherited by files and folders) and marks it granted. A failed grant
     // only leaves the folder closed to users.
-    void grant(platform::file_system& files, platform::access_rights& rights,
-               const boost::filesystem::path& file_folder);
+    void grant(
+        platform::file_system& files, platform::access_rights& rights, const boost::filesystem::path& file_folder);
 
 private:
     std::vector<rights_folder> folders_;
@@ -65,6 +65,6 @@ struct destination_inputs {
 // with `/` separators). Throws `unexpected` (7) when a known folder is
 // missing or the bracketed name is not a placeholder.
 boost::filesystem::path resolve_destination(platform::known_folders& folders, const std::wstring& destination_dir,
-                                            const destination_inputs& inputs, rights_folders& rights);
+    const destination_inputs& inputs, rights_folders& rights);
 
 }  // namespace av

@@ -24,11 +24,15 @@ public:
     using off_type = typename Traits::off_type;
 
     // Read/write mode over its own storage, empty at first.
-    basic_membuf() : writable_(true) {}
+    basic_membuf()
+        : writable_(true)
+    {
+    }
 
     // Read-only mode over [data, data + size); the range must outlive the
     // buffer. A null range is an empty buffer.
-    basic_membuf(const CharT* data, std::size_t size) : writable_(false)
+    basic_membuf(const CharT* data, std::size_t size)
+        : writable_(false)
     {
         CharT* begin = const_cast<CharT*>(data);  // never written through: no put area
         this->setg(begin, begin, begin + (data != nullptr ? size : 0));
@@ -177,7 +181,8 @@ namespace details {
 template <class CharT, class Traits>
 struct membuf_holder {
     template <class... Args>
-    explicit membuf_holder(Args&&... args) : buffer_(std::forward<Args>(args)...)
+    explicit membuf_holder(Args&&... args)
+        : buffer_(std::forward<Args>(args)...)
     {
     }
     basic_membuf<CharT, Traits> buffer_;
@@ -186,14 +191,17 @@ struct membuf_holder {
 
 // A seekable input stream over an external range, read in place.
 template <class CharT, class Traits = std::char_traits<CharT>>
-class basic_imemstream : private details::membuf_holder<CharT, Traits>,
-                         public std::basic_istream<CharT, Traits> {
+class basic_imemstream : private details::membuf_holder<CharT, Traits>, public std::basic_istream<CharT, Traits> {
     using holder = details::membuf_holder<CharT, Traits>;
 
 public:
-    basic_imemstream() : basic_imemstream(nullptr, 0) {}
+    basic_imemstream()
+        : basic_imemstream(nullptr, 0)
+    {
+    }
     basic_imemstream(const CharT* data, std::size_t size)
-        : holder(data, size), std::basic_istream<CharT, Traits>(&this->buffer_)
+        : holder(data, size)
+        , std::basic_istream<CharT, Traits>(&this->buffer_)
     {
     }
     basic_membuf<CharT, Traits>* rdbuf() const noexcept
@@ -204,12 +212,15 @@ public:
 
 // An input/output stream over growable storage of its own.
 template <class CharT, class Traits = std::char_traits<CharT>>
-class basic_memstream : private details::membuf_holder<CharT, Traits>,
-                        public std::basic_iostream<CharT, Traits> {
+class basic_memstream : private details::membuf_holder<CharT, Traits>, public std::basic_iostream<CharT, Traits> {
     using holder = details::membuf_holder<CharT, Traits>;
 
 public:
-    basic_memstream() : holder(), std::basic_iostream<CharT, Traits>(&this->buffer_) {}
+    basic_memstream()
+        : holder()
+        , std::basic_iostream<CharT, Traits>(&this->buffer_)
+    {
+    }
     basic_membuf<CharT, Traits>* rdbuf() const noexcept
     {
         return const_cast<basic_membuf<CharT, Traits>*>(&this->buffer_);

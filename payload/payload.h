@@ -36,8 +36,7 @@ bool validate_payload(std::istream& stream, unsigned threads = 0);
 // `machine`. The notifications all come on the calling thread; `threads`
 // decode (0 one per core, 1 the stream filter on this thread).
 bool extract_payload(std::istream& stream, const platform::machine& machine, const std::wstring& install_folder,
-                     const std::wstring& sample_folder, const std::wstring& temporary_folder,
-                     const notification_callback& on_notification, const extraction_hooks& hooks = {},
-                     unsigned threads = 0);
+    const std::wstring& sample_folder, const std::wstring& temporary_folder,
+    const notification_callback& on_notification, const extraction_hooks& hooks = {}, unsigned threads = 0);
 
 }  // namespace av

@@ -22,8 +22,8 @@ void throw_if(const std::error_code& ec)
 
 }  // namespace
 
-std::unique_ptr<platform::output_file> open_destination(const platform::machine& machine,
-                                                        const boost::filesystem::path& path, rights_folders& rights)
+std::unique_ptr<platform::output_file> open_destination(
+    const platform::machine& machine, const boost::filesystem::path& path, rights_folders& rights)
 {
     platform::file_system& files = machine.files;
     const std::wstring wide = path_to_wide(path);
@@ -73,13 +73,13 @@ void verify_file(platform::file_system& files, const payload_entry& entry, const
 }
 
 payload_writer::payload_writer(const platform::machine& machine, std::wstring install_folder,
-                               std::wstring sample_folder, std::wstring temporary_folder,
-                               notification_callback on_notification, extraction_hooks hooks)
-    : machine_(machine),
-      inputs_{std::move(install_folder), std::move(sample_folder), std::move(temporary_folder)},
-      on_notification_(std::move(on_notification)),
-      hooks_(std::move(hooks)),
-      header_(std::make_unique<memstream>())
+    std::wstring sample_folder, std::wstring temporary_folder, notification_callback on_notification,
+    extraction_hooks hooks)
+    : machine_(machine)
+    , inputs_ {std::move(install_folder), std::move(sample_folder), std::move(temporary_folder)}
+    , on_notification_(std::move(on_notification))
+    , hooks_(std::move(hooks))
+    , header_(std::make_unique<memstream>())
 {
 }
 
@@ -175,7 +175,7 @@ void payload_writer::parse_header()
     position_ = header_size_;
     index_ = 1;
     header_.reset();  // only the table was needed
-    notify(notification::progress{position_, total_}, true);
+    notify(notification::progress {position_, total_}, true);
 }
 
 std::streamsize payload_writer::write_data(const char* bytes, std::streamsize count)
@@ -193,7 +193,7 @@ std::streamsize payload_writer::write_data(const char* bytes, std::streamsize co
             return 0;
         notification::result answer = notification::result::proceed;
         if (on_notification_)
-            answer = on_notification_(notification::file_started{entry});
+            answer = on_notification_(notification::file_started {entry});
         if (answer == notification::result::abort)
             throw_compress_error(compress_errc::interrupted);
         remaining_ = entry.size;
@@ -202,19 +202,20 @@ std::streamsize payload_writer::write_data(const char* bytes, std::streamsize co
         if (!skipping_)
             output_ = open_destination(machine_, entry.destination, rights_);
     }
-    const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max<std::streamsize>(count, 0)), remaining_);
+    const std::uint64_t n =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max<std::streamsize>(count, 0)), remaining_);
     if (!skipping_ && n > 0)
         throw_if(output_->write(std::as_bytes(std::span<const char>(bytes, static_cast<std::size_t>(n)))));
     remaining_ -= n;
     position_ += n;
-    notify(notification::progress{position_, total_}, true);
+    notify(notification::progress {position_, total_}, true);
     if (remaining_ == 0) {
         if (!skipping_) {
             const std::error_code closed = output_->close();
             output_.reset();
             throw_if(closed);
             verify_file(machine_.files, entry, hooks_);
-            notify(notification::file_done{entry}, true);
+            notify(notification::file_done {entry}, true);
         }
         in_progress_ = false;
         skipping_ = false;

@@ -30,8 +30,8 @@ struct extraction_hooks {
 // attribute of an existing file, else creates its missing folders; applies
 // the folder grant to its folder; opens it exclusively (created or
 // truncated). Throws std::system_error with the machine's code.
-std::unique_ptr<platform::output_file> open_destination(const platform::machine& machine,
-                                                        const boost::filesystem::path& path, rights_folders& rights);
+std::unique_ptr<platform::output_file> open_destination(
+    const platform::machine& machine, const boost::filesystem::path& path, rights_folders& rights);
 
 // Reads an entry's file back and compares its CRC-32: a sharing violation
 // (32) is retried after 1 s, at most 3 times; any other failure, or a fourth
@@ -42,7 +42,7 @@ class payload_writer {
 public:
     // Writes on `machine`, which must outlive the writer.
     payload_writer(const platform::machine& machine, std::wstring install_folder, std::wstring sample_folder,
-                   std::wstring temporary_folder, notification_callback on_notification, extraction_hooks hooks = {});
+        std::wstring temporary_folder, notification_callback on_notification, extraction_hooks hooks = {});
     ~payload_writer();
     payload_writer(const payload_writer&) = delete;
     payload_writer& operator=(const payload_writer&) = delete;

@@ -7,36 +7,66 @@ namespace av::platform {
 const char* operation_name(operation op) noexcept
 {
     switch (op) {
-    case operation::get_attributes: return "get_attributes";
-    case operation::set_attributes: return "set_attributes";
-    case operation::copy_file: return "copy_file";
-    case operation::move_file: return "move_file";
-    case operation::delete_file: return "delete_file";
-    case operation::create_folder: return "create_folder";
-    case operation::remove_folder: return "remove_folder";
-    case operation::temp_folder: return "temp_folder";
-    case operation::temp_file_name: return "temp_file_name";
-    case operation::create_file: return "create_file";
-    case operation::write_file: return "write_file";
-    case operation::close_file: return "close_file";
-    case operation::open_file: return "open_file";
-    case operation::read_file: return "read_file";
-    case operation::open_key: return "open_key";
-    case operation::create_key: return "create_key";
-    case operation::delete_key_tree: return "delete_key_tree";
-    case operation::query_value: return "query_value";
-    case operation::set_value: return "set_value";
-    case operation::delete_value: return "delete_value";
-    case operation::enumerate_keys: return "enumerate_keys";
-    case operation::enumerate_values: return "enumerate_values";
-    case operation::save_key: return "save_key";
-    case operation::restore_key: return "restore_key";
-    case operation::known_folder: return "known_folder";
-    case operation::run_process: return "run_process";
-    case operation::save_link: return "save_link";
-    case operation::grant_access: return "grant_access";
-    case operation::set_privilege: return "set_privilege";
-    case operation::is_administrator: return "is_administrator";
+    case operation::get_attributes:
+        return "get_attributes";
+    case operation::set_attributes:
+        return "set_attributes";
+    case operation::copy_file:
+        return "copy_file";
+    case operation::move_file:
+        return "move_file";
+    case operation::delete_file:
+        return "delete_file";
+    case operation::create_folder:
+        return "create_folder";
+    case operation::remove_folder:
+        return "remove_folder";
+    case operation::temp_folder:
+        return "temp_folder";
+    case operation::temp_file_name:
+        return "temp_file_name";
+    case operation::create_file:
+        return "create_file";
+    case operation::write_file:
+        return "write_file";
+    case operation::close_file:
+        return "close_file";
+    case operation::open_file:
+        return "open_file";
+    case operation::read_file:
+        return "read_file";
+    case operation::open_key:
+        return "open_key";
+    case operation::create_key:
+        return "create_key";
+    case operation::delete_key_tree:
+        return "delete_key_tree";
+    case operation::query_value:
+        return "query_value";
+    case operation::set_value:
+        return "set_value";
+    case operation::delete_value:
+        return "delete_value";
+    case operation::enumerate_keys:
+        return "enumerate_keys";
+    case operation::enumerate_values:
+        return "enumerate_values";
+    case operation::save_key:
+        return "save_key";
+    case operation::restore_key:
+        return "restore_key";
+    case operation::known_folder:
+        return "known_folder";
+    case operation::run_process:
+        return "run_process";
+    case operation::save_link:
+        return "save_link";
+    case operation::grant_access:
+        return "grant_access";
+    case operation::set_privilege:
+        return "set_privilege";
+    case operation::is_administrator:
+        return "is_administrator";
     }
     return "unknown";
 }
@@ -45,28 +75,34 @@ std::error_code default_fault(operation op) noexcept
 {
     switch (op) {
     case operation::write_file:
-    case operation::close_file: return win_error::make(win_error::disk_full);
+    case operation::close_file:
+        return win_error::make(win_error::disk_full);
     case operation::create_file:
-    case operation::open_file: return win_error::make(win_error::sharing_violation);
+    case operation::open_file:
+        return win_error::make(win_error::sharing_violation);
     case operation::create_key:
     case operation::delete_key_tree:
     case operation::set_value:
     case operation::delete_value:
-    case operation::restore_key: return win_error::make(win_error::cantwrite);
-    case operation::known_folder: return win_error::make(win_error::file_not_found);
-    case operation::run_process: return win_error::make(win_error::file_not_found);
-    default: return win_error::make(win_error::access_denied);
+    case operation::restore_key:
+        return win_error::make(win_error::cantwrite);
+    case operation::known_folder:
+        return win_error::make(win_error::file_not_found);
+    case operation::run_process:
+        return win_error::make(win_error::file_not_found);
+    default:
+        return win_error::make(win_error::access_denied);
     }
 }
 
 void fault_plan::fail_nth(std::size_t n, std::error_code code)
 {
-    rules_.push_back(rule{{}, n, code, true, false});
+    rules_.push_back(rule {{}, n, code, true, false});
 }
 
 void fault_plan::fail_when(predicate match, std::error_code code, bool once)
 {
-    rules_.push_back(rule{std::move(match), 0, code, once, false});
+    rules_.push_back(rule {std::move(match), 0, code, once, false});
 }
 
 void fault_plan::disarm()
@@ -97,7 +133,7 @@ std::error_code fault_plan::check(operation op, const std::wstring& subject)
     }
     if (injected)
         fired_ = true;
-    calls_.push_back(call{op, subject, injected});
+    calls_.push_back(call {op, subject, injected});
     return injected;
 }
 
@@ -106,7 +142,9 @@ namespace {
 class faulty_output_file final : public output_file {
 public:
     faulty_output_file(std::unique_ptr<output_file> inner, fault_plan& plan, std::wstring path)
-        : inner_(std::move(inner)), plan_(plan), path_(std::move(path))
+        : inner_(std::move(inner))
+        , plan_(plan)
+        , path_(std::move(path))
     {
     }
 
@@ -138,7 +176,9 @@ private:
 class faulty_input_file final : public input_file {
 public:
     faulty_input_file(std::unique_ptr<input_file> inner, fault_plan& plan, std::wstring path)
-        : inner_(std::move(inner)), plan_(plan), path_(std::move(path))
+        : inner_(std::move(inner))
+        , plan_(plan)
+        , path_(std::move(path))
     {
     }
 
@@ -160,12 +200,14 @@ private:
 class faulty_key final : public registry_key {
 public:
     faulty_key(std::unique_ptr<registry_key> inner, fault_plan& plan, std::wstring name)
-        : inner_(std::move(inner)), plan_(plan), name_(std::move(name))
+        : inner_(std::move(inner))
+        , plan_(plan)
+        , name_(std::move(name))
     {
     }
 
-    std::error_code open_subkey(const std::wstring& name, key_access access,
-                                std::unique_ptr<registry_key>& key) override
+    std::error_code open_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key) override
     {
         if (const std::error_code ec = plan_.check(operation::open_key, join(name)))
             return ec;
@@ -176,8 +218,8 @@ public:
         return {};
     }
 
-    std::error_code create_subkey(const std::wstring& name, key_access access,
-                                  std::unique_ptr<registry_key>& key, bool& created) override
+    std::error_code create_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key, bool& created) override
     {
         if (const std::error_code ec = plan_.check(operation::create_key, join(name)))
             return ec;
@@ -202,8 +244,7 @@ public:
         return inner_->query_value(name, value);
     }
 
-    std::error_code set_value(const std::wstring& name, std::uint32_t type,
-                              std::span<const std::byte> data) override
+    std::error_code set_value(const std::wstring& name, std::uint32_t type, std::span<const std::byte> data) override
     {
         if (const std::error_code ec = plan_.check(operation::set_value, join(name)))
             return ec;
@@ -246,10 +287,7 @@ public:
     }
 
 private:
-    std::wstring join(const std::wstring& name) const
-    {
-        return name_.empty() ? name : name_ + L"\\" + name;
-    }
+    std::wstring join(const std::wstring& name) const { return name_.empty() ? name : name_ + L"\\" + name; }
 
     std::unique_ptr<registry_key> inner_;
     fault_plan& plan_;
@@ -272,8 +310,7 @@ std::error_code faulty_file_system::set_attributes(const std::wstring& path, std
     return inner_.set_attributes(path, attributes);
 }
 
-std::error_code faulty_file_system::copy_file(const std::wstring& from, const std::wstring& to,
-                                              bool overwrite)
+std::error_code faulty_file_system::copy_file(const std::wstring& from, const std::wstring& to, bool overwrite)
 {
     if (const std::error_code ec = plan_.check(operation::copy_file, from))
         return ec;
@@ -313,8 +350,8 @@ void faulty_file_system::notify_folder_created(const std::wstring& path)
     inner_.notify_folder_created(path);
 }
 
-std::error_code faulty_file_system::temp_file_name(const std::wstring& folder, const std::wstring& prefix,
-                                                   std::wstring& path)
+std::error_code faulty_file_system::temp_file_name(
+    const std::wstring& folder, const std::wstring& prefix, std::wstring& path)
 {
     if (const std::error_code ec = plan_.check(operation::temp_file_name, folder))
         return ec;
@@ -345,7 +382,7 @@ std::error_code faulty_file_system::open_file(const std::wstring& path, std::uni
 
 std::unique_ptr<registry_key> faulty_registry::local_machine()
 {
-    return std::make_unique<faulty_key>(inner_.local_machine(), plan_, std::wstring{});
+    return std::make_unique<faulty_key>(inner_.local_machine(), plan_, std::wstring {});
 }
 
 std::error_code faulty_known_folders::folder(int csidl, std::wstring& path)
@@ -362,16 +399,16 @@ std::error_code faulty_known_folders::temp_folder(std::wstring& path)
     return inner_.temp_folder(path);
 }
 
-std::error_code faulty_processes::run_and_wait(const std::wstring& command_line, const std::wstring& working_folder,
-                                               std::uint32_t& exit_code)
+std::error_code faulty_processes::run_and_wait(
+    const std::wstring& command_line, const std::wstring& working_folder, std::uint32_t& exit_code)
 {
     if (const std::error_code ec = plan_.check(operation::run_process, command_line))
         return ec;
     return inner_.run_and_wait(command_line, working_folder, exit_code);
 }
 
-std::error_code faulty_shell_links::save(const std::wstring& link_path, const std::wstring& target,
-                                         const std::wstring& working_folder)
+std::error_code faulty_shell_links::save(
+    const std::wstring& link_path, const std::wstring& target, const std::wstring& working_folder)
 {
     if (const std::error_code ec = plan_.check(operation::save_link, link_path))
         return ec;
@@ -405,13 +442,13 @@ bool faulty_access_rights::set_privilege(const std::wstring& name, bool enable)
 }
 
 faulty_machine::faulty_machine(const machine& inner, fault_plan& plan)
-    : files_(inner.files, plan),
-      registry_(inner.registry, plan),
-      folders_(inner.folders, plan),
-      processes_(inner.processes, plan),
-      shell_(inner.shell, plan),
-      rights_(inner.rights, plan),
-      machine_{files_, registry_, folders_, processes_, shell_, rights_}
+    : files_(inner.files, plan)
+    , registry_(inner.registry, plan)
+    , folders_(inner.folders, plan)
+    , processes_(inner.processes, plan)
+    , shell_(inner.shell, plan)
+    , rights_(inner.rights, plan)
+    , machine_ {files_, registry_, folders_, processes_, shell_, rights_}
 {
 }
 

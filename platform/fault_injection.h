@@ -114,7 +114,11 @@ private:
 
 class faulty_file_system final : public file_system {
 public:
-    faulty_file_system(file_system& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    faulty_file_system(file_system& inner, fault_plan& plan)
+        : inner_(inner)
+        , plan_(plan)
+    {
+    }
 
     std::error_code get_attributes(const std::wstring& path, std::uint32_t& attributes) override;
     std::error_code set_attributes(const std::wstring& path, std::uint32_t attributes) override;
@@ -124,8 +128,7 @@ public:
     std::error_code create_folder(const std::wstring& path) override;
     std::error_code remove_folder(const std::wstring& path) override;
     void notify_folder_created(const std::wstring& path) override;
-    std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
-                                   std::wstring& path) override;
+    std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix, std::wstring& path) override;
     std::error_code create_file(const std::wstring& path, std::unique_ptr<output_file>& file) override;
     std::error_code open_file(const std::wstring& path, std::unique_ptr<input_file>& file) override;
 
@@ -136,7 +139,11 @@ private:
 
 class faulty_registry final : public registry {
 public:
-    faulty_registry(registry& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    faulty_registry(registry& inner, fault_plan& plan)
+        : inner_(inner)
+        , plan_(plan)
+    {
+    }
     std::unique_ptr<registry_key> local_machine() override;
 
 private:
@@ -148,7 +155,11 @@ private:
 // folder.
 class faulty_known_folders final : public known_folders {
 public:
-    faulty_known_folders(known_folders& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    faulty_known_folders(known_folders& inner, fault_plan& plan)
+        : inner_(inner)
+        , plan_(plan)
+    {
+    }
     std::error_code folder(int csidl, std::wstring& path) override;
     std::error_code temp_folder(std::wstring& path) override;
 
@@ -160,9 +171,13 @@ private:
 // Subject: the command line. A failed start starts nothing.
 class faulty_processes final : public processes {
 public:
-    faulty_processes(processes& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
-    std::error_code run_and_wait(const std::wstring& command_line, const std::wstring& working_folder,
-                                 std::uint32_t& exit_code) override;
+    faulty_processes(processes& inner, fault_plan& plan)
+        : inner_(inner)
+        , plan_(plan)
+    {
+    }
+    std::error_code run_and_wait(
+        const std::wstring& command_line, const std::wstring& working_folder, std::uint32_t& exit_code) override;
 
 private:
     processes& inner_;
@@ -172,9 +187,13 @@ private:
 // Subject: the link's path. A failed save writes nothing.
 class faulty_shell_links final : public shell_links {
 public:
-    faulty_shell_links(shell_links& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
-    std::error_code save(const std::wstring& link_path, const std::wstring& target,
-                         const std::wstring& working_folder) override;
+    faulty_shell_links(shell_links& inner, fault_plan& plan)
+        : inner_(inner)
+        , plan_(plan)
+    {
+    }
+    std::error_code save(
+        const std::wstring& link_path, const std::wstring& target, const std::wstring& working_folder) override;
     void announce_association_change() override;
 
 private:
@@ -186,7 +205,11 @@ private:
 // false (for the administrator question: not an administrator).
 class faulty_access_rights final : public access_rights {
 public:
-    faulty_access_rights(access_rights& inner, fault_plan& plan) : inner_(inner), plan_(plan) {}
+    faulty_access_rights(access_rights& inner, fault_plan& plan)
+        : inner_(inner)
+        , plan_(plan)
+    {
+    }
     bool is_administrator() override;
     bool grant_users_access(const std::wstring& path, std::uint32_t mask, std::uint32_t ace_flags) override;
     bool set_privilege(const std::wstring& name, bool enable) override;

@@ -76,8 +76,7 @@ std::error_code write_whole_file(file_system& fs, const std::wstring& path, std:
     std::unique_ptr<output_file> file;
     if (const std::error_code ec = fs.create_file(path, file))
         return ec;
-    const std::error_code written =
-        file->write(std::as_bytes(std::span<const char>(bytes.data(), bytes.size())));
+    const std::error_code written = file->write(std::as_bytes(std::span<const char>(bytes.data(), bytes.size())));
     const std::error_code closed = file->close();
     return written ? written : closed;
 }

@@ -76,8 +76,7 @@ public:
 
     // Copies a file with its data and attributes (CopyFileW); with
     // `overwrite` false an existing target fails with file_exists.
-    virtual std::error_code copy_file(const std::wstring& from, const std::wstring& to,
-                                      bool overwrite) = 0;
+    virtual std::error_code copy_file(const std::wstring& from, const std::wstring& to, bool overwrite) = 0;
     // Moves (renames) a file, also to another volume (MoveFileW); an existing
     // target fails with already_exists.
     virtual std::error_code move_file(const std::wstring& from, const std::wstring& to) = 0;
@@ -94,16 +93,14 @@ public:
 
     // A new, unique, empty file in `folder` whose name starts with `prefix`
     // (GetTempFileNameW with unique number 0: the file is created).
-    virtual std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
-                                           std::wstring& path) = 0;
+    virtual std::error_code temp_file_name(
+        const std::wstring& folder, const std::wstring& prefix, std::wstring& path) = 0;
 
     // Creates or truncates a file for writing, not shared, normal attributes
     // (CreateFileW, CREATE_ALWAYS). A read-only file cannot be replaced.
-    virtual std::error_code create_file(const std::wstring& path,
-                                        std::unique_ptr<output_file>& file) = 0;
+    virtual std::error_code create_file(const std::wstring& path, std::unique_ptr<output_file>& file) = 0;
     // Opens an existing file for reading, shared for reading (OPEN_EXISTING).
-    virtual std::error_code open_file(const std::wstring& path,
-                                      std::unique_ptr<input_file>& file) = 0;
+    virtual std::error_code open_file(const std::wstring& path, std::unique_ptr<input_file>& file) = 0;
 };
 
 // The machine's file system (a process-wide object).

@@ -29,24 +29,38 @@ std::wstring with_separator(std::wstring folder)
 std::wstring folder_below_root(int id)
 {
     switch (id) {
-    case csidl::programs: return L"Users/user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs";
-    case csidl::personal: return L"Users/user/Documents";
-    case csidl::desktop_directory: return L"Users/user/Desktop";
-    case csidl::common_programs: return L"ProgramData/Microsoft/Windows/Start Menu/Programs";
-    case csidl::common_desktop: return L"Users/Public/Desktop";
-    case csidl::appdata: return L"Users/user/AppData/Roaming";
-    case csidl::common_appdata: return L"ProgramData";
-    case csidl::windows: return L"Windows";
-    case csidl::system: return L"Windows/System32";
-    case csidl::program_files: return L"Program Files";
-    case csidl::program_files_common: return L"Program Files/Common Files";
-    case csidl::common_documents: return L"Users/Public/Documents";
-    default: return {};
+    case csidl::programs:
+        return L"Users/user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs";
+    case csidl::personal:
+        return L"Users/user/Documents";
+    case csidl::desktop_directory:
+        return L"Users/user/Desktop";
+    case csidl::common_programs:
+        return L"ProgramData/Microsoft/Windows/Start Menu/Programs";
+    case csidl::common_desktop:
+        return L"Users/Public/Desktop";
+    case csidl::appdata:
+        return L"Users/user/AppData/Roaming";
+    case csidl::common_appdata:
+        return L"ProgramData";
+    case csidl::windows:
+        return L"Windows";
+    case csidl::system:
+        return L"Windows/System32";
+    case csidl::program_files:
+        return L"Program Files";
+    case csidl::program_files_common:
+        return L"Program Files/Common Files";
+    case csidl::common_documents:
+        return L"Users/Public/Documents";
+    default:
+        return {};
     }
 }
 
 rooted_known_folders::rooted_known_folders(std::wstring root, std::wstring temp)
-    : root_(std::move(root)), temp_(with_separator(std::move(temp)))
+    : root_(std::move(root))
+    , temp_(with_separator(std::move(temp)))
 {
     while (root_.size() > 1 && is_separator(root_.back()))
         root_.pop_back();

@@ -24,13 +24,13 @@ namespace av::platform {
 
 // The shell's folder identifiers the installer uses.
 namespace csidl {
-inline constexpr int programs = 0x02;              // the user's start-menu programs
-inline constexpr int personal = 0x05;              // the user's documents
-inline constexpr int desktop_directory = 0x10;     // the user's desktop
-inline constexpr int common_programs = 0x17;       // all users' start-menu programs
-inline constexpr int common_desktop = 0x19;        // all users' desktop
-inline constexpr int appdata = 0x1A;               // the user's roaming application data
-inline constexpr int common_appdata = 0x23;        // all users' application data
+inline constexpr int programs = 0x02;  // the user's start-menu programs
+inline constexpr int personal = 0x05;  // the user's documents
+inline constexpr int desktop_directory = 0x10;  // the user's desktop
+inline constexpr int common_programs = 0x17;  // all users' start-menu programs
+inline constexpr int common_desktop = 0x19;  // all users' desktop
+inline constexpr int appdata = 0x1A;  // the user's roaming application data
+inline constexpr int common_appdata = 0x23;  // all users' application data
 inline constexpr int windows = 0x24;
 inline constexpr int system = 0x25;
 inline constexpr int program_files = 0x26;

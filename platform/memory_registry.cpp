@@ -109,11 +109,14 @@ void put_node(std::string& out, const node& n)
     }
 }
 
-constexpr std::string_view hive_magic{"AVHIVE1\0", 8};
+constexpr std::string_view hive_magic {"AVHIVE1\0", 8};
 
 class hive_reader {
 public:
-    explicit hive_reader(std::string_view bytes) : bytes_(bytes) {}
+    explicit hive_reader(std::string_view bytes)
+        : bytes_(bytes)
+    {
+    }
 
     bool u32(std::uint32_t& v)
     {
@@ -133,8 +136,8 @@ public:
             return false;
         text.clear();
         for (std::uint32_t i = 0; i < count; ++i, pos_ += 2)
-            text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes_[pos_]) |
-                                                (static_cast<unsigned char>(bytes_[pos_ + 1]) << 8)));
+            text.push_back(static_cast<wchar_t>(
+                static_cast<unsigned char>(bytes_[pos_]) | (static_cast<unsigned char>(bytes_[pos_ + 1]) << 8)));
         return true;
     }
 
@@ -186,12 +189,14 @@ private:
 class memory_key final : public registry_key {
 public:
     memory_key(file_system& fs, std::shared_ptr<node> n, bool writable)
-        : fs_(fs), node_(std::move(n)), writable_(writable)
+        : fs_(fs)
+        , node_(std::move(n))
+        , writable_(writable)
     {
     }
 
-    std::error_code open_subkey(const std::wstring& name, key_access access,
-                                std::unique_ptr<registry_key>& key) override
+    std::error_code open_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key) override
     {
         if (node_->deleted)
             return win_error::make(win_error::key_deleted);
@@ -206,8 +211,8 @@ public:
         return {};
     }
 
-    std::error_code create_subkey(const std::wstring& name, key_access access,
-                                  std::unique_ptr<registry_key>& key, bool& created) override
+    std::error_code create_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key, bool& created) override
     {
         if (node_->deleted)
             return win_error::make(win_error::key_deleted);
@@ -270,14 +275,13 @@ public:
         return {};
     }
 
-    std::error_code set_value(const std::wstring& name, std::uint32_t type,
-                              std::span<const std::byte> data) override
+    std::error_code set_value(const std::wstring& name, std::uint32_t type, std::span<const std::byte> data) override
     {
         if (node_->deleted)
             return win_error::make(win_error::key_deleted);
         if (!writable_)
             return win_error::make(win_error::access_denied);
-        registry_value value{type, std::vector<std::byte>(data.begin(), data.end())};
+        registry_value value {type, std::vector<std::byte>(data.begin(), data.end())};
         if (registry_value* found = node_->find_value(name))
             *found = std::move(value);
         else
@@ -360,7 +364,11 @@ private:
 
 }  // namespace
 
-memory_registry::memory_registry(file_system& fs) : fs_(fs), root_(std::make_shared<node>()) {}
+memory_registry::memory_registry(file_system& fs)
+    : fs_(fs)
+    , root_(std::make_shared<node>())
+{
+}
 
 memory_registry::~memory_registry() = default;
 

@@ -23,8 +23,8 @@ public:
     // end without a time limit; `exit_code` receives its exit code. An error
     // (and `exit_code` untouched) when it could not be started. The working
     // folder must be absolute.
-    virtual std::error_code run_and_wait(const std::wstring& command_line, const std::wstring& working_folder,
-                                         std::uint32_t& exit_code) = 0;
+    virtual std::error_code run_and_wait(
+        const std::wstring& command_line, const std::wstring& working_folder, std::uint32_t& exit_code) = 0;
 };
 
 // The machine's processes (a process-wide object).

@@ -16,8 +16,8 @@ registry_value string_value(std::wstring_view text, std::uint32_t type)
         value.data.push_back(static_cast<std::byte>(unit & 0xFF));
         value.data.push_back(static_cast<std::byte>(unit >> 8));
     }
-    value.data.push_back(std::byte{0});
-    value.data.push_back(std::byte{0});
+    value.data.push_back(std::byte {0});
+    value.data.push_back(std::byte {0});
     return value;
 }
 
@@ -38,8 +38,8 @@ bool value_as_string(const registry_value& value, std::wstring& text)
     if (size < 2 || size % 2 != 0)
         return false;
     const auto unit_at = [&](std::size_t i) {
-        return static_cast<std::uint16_t>(std::to_integer<unsigned>(value.data[2 * i]) |
-                                          (std::to_integer<unsigned>(value.data[2 * i + 1]) << 8));
+        return static_cast<std::uint16_t>(
+            std::to_integer<unsigned>(value.data[2 * i]) | (std::to_integer<unsigned>(value.data[2 * i + 1]) << 8));
     };
     const std::size_t units = size / 2;
     if (unit_at(units - 1) != 0)
@@ -65,20 +65,18 @@ bool value_as_dword(const registry_value& value, std::uint32_t& number)
     return true;
 }
 
-std::error_code open_key(registry& reg, const std::wstring& path, key_access access,
-                         std::unique_ptr<registry_key>& key)
+std::error_code open_key(registry& reg, const std::wstring& path, key_access access, std::unique_ptr<registry_key>& key)
 {
     return reg.local_machine()->open_subkey(path, access, key);
 }
 
-std::error_code create_key(registry& reg, const std::wstring& path, key_access access,
-                           std::unique_ptr<registry_key>& key, bool& created)
+std::error_code create_key(
+    registry& reg, const std::wstring& path, key_access access, std::unique_ptr<registry_key>& key, bool& created)
 {
     return reg.local_machine()->create_subkey(path, access, key, created);
 }
 
-std::error_code read_value(registry& reg, const std::wstring& path, const std::wstring& name,
-                           registry_value& value)
+std::error_code read_value(registry& reg, const std::wstring& path, const std::wstring& name, registry_value& value)
 {
     std::unique_ptr<registry_key> key;
     if (const std::error_code ec = open_key(reg, path, key_access::read, key))

@@ -69,12 +69,12 @@ public:
     virtual ~registry_key() = default;
 
     // Opens an existing subkey (RegOpenKeyExW); file_not_found when missing.
-    virtual std::error_code open_subkey(const std::wstring& name, key_access access,
-                                        std::unique_ptr<registry_key>& key) = 0;
+    virtual std::error_code open_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key) = 0;
     // Opens or creates a subkey, non-volatile, default security
     // (RegCreateKeyExW); `created` tells whether it was new.
-    virtual std::error_code create_subkey(const std::wstring& name, key_access access,
-                                          std::unique_ptr<registry_key>& key, bool& created) = 0;
+    virtual std::error_code create_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key, bool& created) = 0;
     // Deletes a subkey with all its values and subkeys (SHDeleteKeyW).
     virtual std::error_code delete_subkey_tree(const std::wstring& name) = 0;
 
@@ -82,8 +82,8 @@ public:
     // The empty name is the key's default value.
     virtual std::error_code query_value(const std::wstring& name, registry_value& value) = 0;
     // Writes a value with this type and these bytes (RegSetValueExW).
-    virtual std::error_code set_value(const std::wstring& name, std::uint32_t type,
-                                      std::span<const std::byte> data) = 0;
+    virtual std::error_code set_value(
+        const std::wstring& name, std::uint32_t type, std::span<const std::byte> data) = 0;
     // Deletes a value (RegDeleteValueW).
     virtual std::error_code delete_value(const std::wstring& name) = 0;
 
@@ -119,14 +119,13 @@ public:
 registry& system_registry();
 
 // Opens HKEY_LOCAL_MACHINE\<path>.
-std::error_code open_key(registry& reg, const std::wstring& path, key_access access,
-                         std::unique_ptr<registry_key>& key);
+std::error_code open_key(
+    registry& reg, const std::wstring& path, key_access access, std::unique_ptr<registry_key>& key);
 // Opens or creates HKEY_LOCAL_MACHINE\<path>.
-std::error_code create_key(registry& reg, const std::wstring& path, key_access access,
-                           std::unique_ptr<registry_key>& key, bool& created);
+std::error_code create_key(
+    registry& reg, const std::wstring& path, key_access access, std::unique_ptr<registry_key>& key, bool& created);
 // Reads HKEY_LOCAL_MACHINE\<path>, value `name`, with its raw type and bytes
 // (opened for reading only, so that it works without administrator rights).
-std::error_code read_value(registry& reg, const std::wstring& path, const std::wstring& name,
-                           registry_value& value);
+std::error_code read_value(registry& reg, const std::wstring& path, const std::wstring& name, registry_value& value);
 
 }  // namespace av::platform

@@ -22,8 +22,8 @@ public:
     // Saves a link at `link_path` (absolute; an existing file there is
     // replaced) to `target`, working in `working_folder`. On Windows a failure
     // carries the COM call's HRESULT.
-    virtual std::error_code save(const std::wstring& link_path, const std::wstring& target,
-                                 const std::wstring& working_folder) = 0;
+    virtual std::error_code save(
+        const std::wstring& link_path, const std::wstring& target, const std::wstring& working_folder) = 0;
     // Tells the shell that file associations changed (SHChangeNotify,
     // SHCNE_ASSOCCHANGED, SHCNF_FLUSH). Nothing on Linux. Cannot fail.
     virtual void announce_association_change() = 0;
@@ -37,11 +37,14 @@ shell_links& system_shell_links();
 // for the shell wherever there is none (the Linux build, tests).
 class file_shell_links final : public shell_links {
 public:
-    explicit file_shell_links(file_system& files) : files_(files) {}
+    explicit file_shell_links(file_system& files)
+        : files_(files)
+    {
+    }
 
-    std::error_code save(const std::wstring& link_path, const std::wstring& target,
-                         const std::wstring& working_folder) override;
-    void announce_association_change() override {}
+    std::error_code save(
+        const std::wstring& link_path, const std::wstring& target, const std::wstring& working_folder) override;
+    void announce_association_change() override { }
 
     // Reads back a link this class saved; false when the file is no such link.
     bool read(const std::wstring& link_path, std::wstring& target, std::wstring& working_folder);

@@ -39,7 +39,8 @@ struct Image {
     std::vector<Rgba> pixels;
 };
 
-Rgba Colour(const std::string& hex) {
+Rgba Colour(const std::string& hex)
+{
     const unsigned long v = std::stoul(hex, nullptr, 16);
     return {double((v >> 16) & 0xFF), double((v >> 8) & 0xFF), double(v & 0xFF), 255.0};
 }
@@ -48,14 +49,17 @@ constexpr int kSamples = 4;  // per axis
 
 // Paints every pixel by the fraction of its sub-samples inside the shape.
 template <class Inside, class ColourAt>
-void Paint(Image& image, Inside inside, ColourAt colourAt) {
+void Paint(Image& image, Inside inside, ColourAt colourAt)
+{
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             int hits = 0;
             for (int sy = 0; sy < kSamples; ++sy)
                 for (int sx = 0; sx < kSamples; ++sx)
-                    if (inside(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples)) ++hits;
-            if (hits == 0) continue;
+                    if (inside(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples))
+                        ++hits;
+            if (hits == 0)
+                continue;
             const double coverage = double(hits) / (kSamples * kSamples);
             const Rgba c = colourAt(x + 0.5, y + 0.5);
             Rgba& p = image.pixels[std::size_t(y) * image.width + x];
@@ -68,17 +72,20 @@ void Paint(Image& image, Inside inside, ColourAt colourAt) {
     }
 }
 
-bool InPolygon(const std::vector<double>& xy, double x, double y) {
+bool InPolygon(const std::vector<double>& xy, double x, double y)
+{
     bool in = false;
     const std::size_t n = xy.size() / 2;
     for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
         const double xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];
-        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
+            in = !in;
     }
     return in;
 }
 
-std::vector<double> StarPolygon(double cx, double cy, double r) {
+std::vector<double> StarPolygon(double cx, double cy, double r)
+{
     std::vector<double> xy;
     const double pi = std::acos(-1.0);
     for (int i = 0; i < 10; ++i) {
@@ -90,7 +97,8 @@ std::vector<double> StarPolygon(double cx, double cy, double r) {
     return xy;
 }
 
-void Apply(Image& image, std::istringstream& in, const std::string& op) {
+void Apply(Image& image, std::istringstream& in, const std::string& op)
+{
     auto constant = [](Rgba c) { return [c](double, double) { return c; }; };
     if (op == "rect" || op == "clear") {
         double x0, y0, x1, y1;
@@ -99,72 +107,86 @@ void Apply(Image& image, std::istringstream& in, const std::string& op) {
             for (int y = 0; y < image.height; ++y)
                 for (int x = 0; x < image.width; ++x)
                     if (x + 0.5 > x0 && x + 0.5 < x1 && y + 0.5 > y0 && y + 0.5 < y1)
-                        image.pixels[std::size_t(y) * image.width + x] = Rgba{};
+                        image.pixels[std::size_t(y) * image.width + x] = Rgba {};
             return;
         }
         std::string c;
         in >> c;
-        Paint(image, [&](double x, double y) { return x >= x0 && x < x1 && y >= y0 && y < y1; }, constant(Colour(c)));
+        Paint(
+            image, [&](double x, double y) { return x >= x0 && x < x1 && y >= y0 && y < y1; }, constant(Colour(c)));
     } else if (op == "vgrad" || op == "hgrad") {
         double x0, y0, x1, y1;
         std::string c1, c2;
         in >> x0 >> y0 >> x1 >> y1 >> c1 >> c2;
         const Rgba a = Colour(c1), b = Colour(c2);
         const bool vertical = op == "vgrad";
-        Paint(image, [&](double x, double y) { return x >= x0 && x < x1 && y >= y0 && y < y1; },
-              [&](double x, double y) {
-                  const double t = vertical ? (y - y0) / (y1 - y0) : (x - x0) / (x1 - x0);
-                  return Rgba{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, 255.0};
-              });
+        Paint(
+            image, [&](double x, double y) { return x >= x0 && x < x1 && y >= y0 && y < y1; },
+            [&](double x, double y) {
+                const double t = vertical ? (y - y0) / (y1 - y0) : (x - x0) / (x1 - x0);
+                return Rgba {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, 255.0};
+            });
     } else if (op == "disc") {
         double cx, cy, r;
         std::string c;
         in >> cx >> cy >> r >> c;
-        Paint(image, [&](double x, double y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; },
-              constant(Colour(c)));
+        Paint(
+            image, [&](double x, double y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; },
+            constant(Colour(c)));
     } else if (op == "star") {
         double cx, cy, r;
         std::string c;
         in >> cx >> cy >> r >> c;
         const auto xy = StarPolygon(cx, cy, r);
-        Paint(image, [&](double x, double y) { return InPolygon(xy, x, y); }, constant(Colour(c)));
+        Paint(
+            image, [&](double x, double y) { return InPolygon(xy, x, y); }, constant(Colour(c)));
     } else if (op == "poly") {
         std::string c;
         in >> c;
         std::vector<double> xy;
-        for (double v; in >> v;) xy.push_back(v);
-        Paint(image, [&](double x, double y) { return InPolygon(xy, x, y); }, constant(Colour(c)));
+        for (double v; in >> v;)
+            xy.push_back(v);
+        Paint(
+            image, [&](double x, double y) { return InPolygon(xy, x, y); }, constant(Colour(c)));
     } else if (op == "line") {
         double x0, y0, x1, y1, w;
         std::string c;
         in >> x0 >> y0 >> x1 >> y1 >> w >> c;
         const double dx = x1 - x0, dy = y1 - y0, length = std::sqrt(dx * dx + dy * dy);
-        Paint(image,
-              [&](double x, double y) {
-                  const double t = ((x - x0) * dx + (y - y0) * dy) / (length * length);
-                  if (t < 0 || t > 1) return false;
-                  const double distance = std::fabs((x - x0) * dy - (y - y0) * dx) / length;
-                  return distance <= w / 2;
-              },
-              constant(Colour(c)));
+        Paint(
+            image,
+            [&](double x, double y) {
+                const double t = ((x - x0) * dx + (y - y0) * dy) / (length * length);
+                if (t < 0 || t > 1)
+                    return false;
+                const double distance = std::fabs((x - x0) * dy - (y - y0) * dx) / length;
+                return distance <= w / 2;
+            },
+            constant(Colour(c)));
     } else {
         throw std::runtime_error("unknown shape " + op);
     }
 }
 
-std::uint8_t Byte(double v) { return std::uint8_t(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); }
+std::uint8_t Byte(double v)
+{
+    return std::uint8_t(std::lround(std::fmin(255.0, std::fmax(0.0, v))));
+}
 
-void Put16(std::string& out, unsigned v) {
+void Put16(std::string& out, unsigned v)
+{
     out.push_back(char(v & 0xFF));
     out.push_back(char((v >> 8) & 0xFF));
 }
-void Put32(std::string& out, std::uint32_t v) {
+void Put32(std::string& out, std::uint32_t v)
+{
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
 
 // BITMAPINFOHEADER for a DIB of `height` rows (doubled in an icon).
-void PutInfoHeader(std::string& out, const Image& image, int bits, int rows, std::uint32_t imageSize) {
+void PutInfoHeader(std::string& out, const Image& image, int bits, int rows, std::uint32_t imageSize)
+{
     Put32(out, 40);
     Put32(out, std::uint32_t(image.width));
     Put32(out, std::uint32_t(rows));
@@ -178,7 +200,8 @@ void PutInfoHeader(std::string& out, const Image& image, int bits, int rows, std
     Put32(out, 0);
 }
 
-std::string Icon(const Image& image) {
+std::string Icon(const Image& image)
+{
     std::string dib;
     const int maskStride = ((image.width + 31) / 32) * 4;
     const std::uint32_t xorSize = std::uint32_t(image.width * image.height * 4);
@@ -197,7 +220,8 @@ std::string Icon(const Image& image) {
     for (int y = image.height - 1; y >= 0; --y) {
         std::string row(std::size_t(maskStride), '\0');
         for (int x = 0; x < image.width; ++x)
-            if (image.pixels[std::size_t(y) * image.width + x].a < 128) row[std::size_t(x / 8)] |= char(0x80 >> (x % 8));
+            if (image.pixels[std::size_t(y) * image.width + x].a < 128)
+                row[std::size_t(x / 8)] |= char(0x80 >> (x % 8));
         dib += row;
     }
     std::string ico;
@@ -215,7 +239,8 @@ std::string Icon(const Image& image) {
     return ico + dib;
 }
 
-std::string Bitmap(const Image& image) {
+std::string Bitmap(const Image& image)
+{
     const int stride = ((image.width * 3 + 3) / 4) * 4;
     std::string dib;
     PutInfoHeader(dib, image, 24, image.height, std::uint32_t(stride * image.height));
@@ -236,25 +261,29 @@ std::string Bitmap(const Image& image) {
     return bmp + dib;
 }
 
-void Write(const Image& image, const std::string& folder) {
+void Write(const Image& image, const std::string& folder)
+{
     const bool icon = image.kind == "icon";
     const std::string path = folder + "/" + image.name + (icon ? ".ico" : ".bmp");
     std::ofstream out(path, std::ios::binary);
     const std::string bytes = icon ? Icon(image) : Bitmap(image);
     out.write(bytes.data(), std::streamsize(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         std::cerr << "usage: draw_images <images.txt> <output folder>\n";
         return 2;
     }
     try {
         std::ifstream in(argv[1]);
-        if (!in) throw std::runtime_error(std::string("cannot read ") + argv[1]);
+        if (!in)
+            throw std::runtime_error(std::string("cannot read ") + argv[1]);
         std::vector<Image> images;
         std::string line;
         int lineNumber = 0;
@@ -262,24 +291,28 @@ int main(int argc, char** argv) {
             ++lineNumber;
             std::istringstream words(line);
             std::string op;
-            if (!(words >> op) || op[0] == '#') continue;
+            if (!(words >> op) || op[0] == '#')
+                continue;
             try {
                 if (op == "icon" || op == "bitmap") {
                     Image image;
                     image.kind = op;
                     words >> image.name >> image.width >> image.height;
-                    if (image.width <= 0 || image.height <= 0) throw std::runtime_error("bad size");
-                    image.pixels.assign(std::size_t(image.width * image.height), Rgba{});
+                    if (image.width <= 0 || image.height <= 0)
+                        throw std::runtime_error("bad size");
+                    image.pixels.assign(std::size_t(image.width * image.height), Rgba {});
                     images.push_back(std::move(image));
                 } else {
-                    if (images.empty()) throw std::runtime_error("shape before any image");
+                    if (images.empty())
+                        throw std::runtime_error("shape before any image");
                     Apply(images.back(), words, op);
                 }
             } catch (const std::exception& e) {
                 throw std::runtime_error("line " + std::to_string(lineNumber) + ": " + e.what());
             }
         }
-        for (const Image& image : images) Write(image, argv[2]);
+        for (const Image& image : images)
+            Write(image, argv[2]);
     } catch (const std::exception& e) {
         std::cerr << "draw_images: " << e.what() << "\n";
         return 1;

@@ -15,8 +15,8 @@
 namespace av {
 
 struct display_language_source {
-    std::function<int()> language;            // the current language index
-    std::function<std::uint32_t()> lcid;      // the LCID in force
+    std::function<int()> language;  // the current language index
+    std::function<std::uint32_t()> lcid;  // the LCID in force
     std::function<bool()> user_reads_right_to_left;
 };
 

@@ -18,12 +18,17 @@ public:
     std::string message(int value) const override
     {
         switch (static_cast<compress_errc>(value)) {
-        case compress_errc::invalid_checksum: return "invalid checksum";
-        case compress_errc::interrupted: return "interrupted";
-        case compress_errc::bzip2_failed: return "bzip2 error";
-        case compress_errc::unexpected: return "unexpected error";
+        case compress_errc::invalid_checksum:
+            return "invalid checksum";
+        case compress_errc::interrupted:
+            return "interrupted";
+        case compress_errc::bzip2_failed:
+            return "bzip2 error";
+        case compress_errc::unexpected:
+            return "unexpected error";
         case compress_errc::validation_failed:
-        default: return "unknown error";
+        default:
+            return "unknown error";
         }
     }
 };
@@ -31,8 +36,8 @@ public:
 std::wstring hex_code_text(wchar_t prefix, int value)
 {
     wchar_t text[16];
-    std::swprintf(text, sizeof text / sizeof text[0], L"%lc:%08X", static_cast<wint_t>(prefix),
-                  static_cast<unsigned>(value));
+    std::swprintf(
+        text, sizeof text / sizeof text[0], L"%lc:%08X", static_cast<wint_t>(prefix), static_cast<unsigned>(value));
     return text;
 }
 

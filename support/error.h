@@ -18,11 +18,11 @@ namespace av {
 
 // The installer's own codes, in compress_category().
 enum class compress_errc : int {
-    invalid_checksum = 3,   // a written file's CRC-32 differs from its entry
+    invalid_checksum = 3,  // a written file's CRC-32 differs from its entry
     validation_failed = 4,  // the validation pass found the payload unreadable
-    interrupted = 5,        // a notification handler answered abort
-    bzip2_failed = 6,       // the decompressor met corrupt data
-    unexpected = 7,         // anything else, and every unrecognised failure
+    interrupted = 5,  // a notification handler answered abort
+    bzip2_failed = 6,  // the decompressor met corrupt data
+    unexpected = 7,  // anything else, and every unrecognised failure
 };
 
 // The category named "compress"; created once, compared by identity.
@@ -108,5 +108,6 @@ std::optional<std::wstring> format_system_message(std::uint32_t code, std::uint1
 
 namespace std {
 template <>
-struct is_error_code_enum<av::compress_errc> : true_type {};
+struct is_error_code_enum<av::compress_errc> : true_type {
+};
 }  // namespace std

@@ -61,8 +61,8 @@ bool show_system_error(void* owner, std::uint32_t code)
 
 void fatal_initialization_error()
 {
-    details::show_message_box(nullptr, L"Initialization Error", nullptr,
-                              mb_iconerror | mb_taskmodal | mb_setforeground);
+    details::show_message_box(
+        nullptr, L"Initialization Error", nullptr, mb_iconerror | mb_taskmodal | mb_setforeground);
     std::exit(-11);
 }
 

@@ -10,7 +10,10 @@ namespace {
 
 class image_reader {
 public:
-    explicit image_reader(const std::vector<std::uint8_t>& image) : m_image(image) {}
+    explicit image_reader(const std::vector<std::uint8_t>& image)
+        : m_image(image)
+    {
+    }
 
     bool has(std::size_t offset, std::size_t count) const
     {
@@ -41,8 +44,8 @@ constexpr std::uint32_t subdirectory_bit = 0x80000000u;
 // The entry of a resource directory with a given numeric id, or, with
 // `first`, its first entry; the entry's data offset (relative to the
 // resource section).
-std::optional<std::uint32_t> find_entry(const image_reader& image, std::size_t directory,
-                                        std::optional<std::uint16_t> id)
+std::optional<std::uint32_t> find_entry(
+    const image_reader& image, std::size_t directory, std::optional<std::uint16_t> id)
 {
     if (!image.has(directory, 16))
         return std::nullopt;
@@ -110,7 +113,7 @@ std::optional<std::vector<std::uint8_t>> version_resource_of_image(const std::ve
             const std::size_t within = rva - s.virtual_address;
             if (within > s.raw_size || s.raw_size - within < count)
                 return std::nullopt;
-            const std::size_t offset = std::size_t{s.raw_offset} + within;
+            const std::size_t offset = std::size_t {s.raw_offset} + within;
             if (!image.has(offset, count))
                 return std::nullopt;
             return offset;
@@ -122,10 +125,10 @@ std::optional<std::vector<std::uint8_t>> version_resource_of_image(const std::ve
     if (!base)
         return std::nullopt;
     // Type 16 (RT_VERSION), name 1, the first language.
-    const auto type = find_entry(image, *base, std::uint16_t{16});
+    const auto type = find_entry(image, *base, std::uint16_t {16});
     if (!type || (*type & subdirectory_bit) == 0)
         return std::nullopt;
-    const auto name = find_entry(image, *base + (*type & ~subdirectory_bit), std::uint16_t{1});
+    const auto name = find_entry(image, *base + (*type & ~subdirectory_bit), std::uint16_t {1});
     if (!name || (*name & subdirectory_bit) == 0)
         return std::nullopt;
     const auto language = find_entry(image, *base + (*name & ~subdirectory_bit), std::nullopt);
@@ -142,7 +145,7 @@ std::optional<std::vector<std::uint8_t>> version_resource_of_image(const std::ve
     if (!data)
         return std::nullopt;
     return std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(*data),
-                                     bytes.begin() + static_cast<std::ptrdiff_t>(*data + data_size));
+        bytes.begin() + static_cast<std::ptrdiff_t>(*data + data_size));
 }
 
 }  // namespace av::details

@@ -3,23 +3,29 @@
 
 #include <stdexcept>
 
-std::wstring VersionText(std::uint64_t version) {
+std::wstring VersionText(std::uint64_t version)
+{
     std::wstring text;
     for (int shift = 48; shift >= 0; shift -= 16) {
         text += std::to_wstring((version >> shift) & 0xFFFF);
-        if (shift > 0) text += L'.';
+        if (shift > 0)
+            text += L'.';
     }
     return text;
 }
 
-std::wstring ProductCatalogue(int productCode) {
+std::wstring ProductCatalogue(int productCode)
+{
     switch (productCode) {
-        case 518: return L"Korvane 6";
-        default: throw std::logic_error("logic error");
+    case 518:
+        return L"Korvane 6";
+    default:
+        throw std::logic_error("logic error");
     }
 }
 
-void LocalizeProductName(std::wstring& text) {
+void LocalizeProductName(std::wstring& text)
+{
     const std::wstring from = kProductNameFrench;
     const std::wstring to = kProductNameOther;
     std::wstring result;

@@ -52,14 +52,14 @@ std::wstring narrow_to_wide(std::string_view text)
     if (text.empty())
         return {};
     const details::w2a_codecvt facet(details::cp_thread_acp);
-    std::mbstate_t state{};
+    std::mbstate_t state {};
     const int count = facet.length(state, text.data(), text.data() + text.size(), 0x7FFFFFFE);
     if (count <= 0)
         return {};
     conversion_buffer<wchar_t> buffer(static_cast<std::size_t>(count));
     const char* from_next = nullptr;
     wchar_t* to_next = nullptr;
-    state = std::mbstate_t{};
+    state = std::mbstate_t {};
     if (facet.in(state, text.data(), text.data() + text.size(), from_next, buffer.begin(), buffer.end(), to_next) !=
         std::codecvt_base::ok)
         return {};
@@ -77,7 +77,7 @@ std::string wide_to_narrow(std::wstring_view text)
     conversion_buffer<char> buffer(text.size() * per_char);
     const wchar_t* from_next = nullptr;
     char* to_next = nullptr;
-    std::mbstate_t state{};
+    std::mbstate_t state {};
     if (facet.out(state, text.data(), text.data() + text.size(), from_next, buffer.begin(), buffer.end(), to_next) !=
         std::codecvt_base::ok)
         return {};
@@ -103,7 +103,7 @@ std::wstring string_table_entry(resource_data block, unsigned index)
     for (unsigned skipped = 0; skipped < index; ++skipped) {
         if (block.size - offset < 2)
             return {};
-        offset += 2 + 2 * std::size_t{read_u16(block.data + offset)};
+        offset += 2 + 2 * std::size_t {read_u16(block.data + offset)};
         if (offset > block.size)
             return {};
     }
@@ -197,12 +197,15 @@ std::wstring wide_from_utf8(std::string_view bytes)
     for (std::size_t i = 0; i < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
         const std::size_t length = lead < 0x80 ? 1
-                                   : (lead >> 5) == 0x6 ? 2
-                                   : (lead >> 4) == 0xE ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
+            : (lead >> 5) == 0x6               ? 2
+            : (lead >> 4) == 0xE               ? 3
+            : (lead >> 3) == 0x1E              ? 4
+                                               : 0;
         bool valid = length != 0 && i + length <= bytes.size();
-        std::uint32_t value = length == 1 ? lead : length == 2 ? (lead & 0x1Fu) : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
+        std::uint32_t value = length == 1 ? lead
+            : length == 2                 ? (lead & 0x1Fu)
+            : length == 3                 ? (lead & 0x0Fu)
+                                          : (lead & 0x07u);
         for (std::size_t k = 1; valid && k < length; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + k]);
             valid = (next & 0xC0) == 0x80;

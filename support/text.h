@@ -53,17 +53,18 @@ inline constexpr std::uint32_t cp_thread_acp = 3;
 class w2a_codecvt : public std::codecvt<wchar_t, char, std::mbstate_t> {
 public:
     explicit w2a_codecvt(std::uint32_t code_page, std::size_t refs = 0)
-        : std::codecvt<wchar_t, char, std::mbstate_t>(refs), m_code_page(code_page)
+        : std::codecvt<wchar_t, char, std::mbstate_t>(refs)
+        , m_code_page(code_page)
     {
     }
 
     std::uint32_t code_page() const noexcept { return m_code_page; }
 
 protected:
-    result do_out(state_type& state, const wchar_t* from, const wchar_t* from_end, const wchar_t*& from_next,
-                  char* to, char* to_end, char*& to_next) const override;
-    result do_in(state_type& state, const char* from, const char* from_end, const char*& from_next,
-                 wchar_t* to, wchar_t* to_end, wchar_t*& to_next) const override;
+    result do_out(state_type& state, const wchar_t* from, const wchar_t* from_end, const wchar_t*& from_next, char* to,
+        char* to_end, char*& to_next) const override;
+    result do_in(state_type& state, const char* from, const char* from_end, const char*& from_next, wchar_t* to,
+        wchar_t* to_end, wchar_t*& to_next) const override;
     result do_unshift(state_type& state, char* to, char* to_end, char*& to_next) const override;
     // The number of wide characters the whole input converts to, capped at
     // `max`; 0 when it cannot be converted.

@@ -30,10 +30,13 @@ std::uint32_t with_default_icon(std::uint32_t type)
         return type;
     switch (type & 0xF) {
     case mb_ok:
-    case mb_okcancel: return type | mb_iconexclamation;
+    case mb_okcancel:
+        return type | mb_iconexclamation;
     case mb_yesnocancel:
-    case mb_yesno: return type | mb_iconquestion;
-    default: return type;
+    case mb_yesno:
+        return type | mb_iconquestion;
+    default:
+        return type;
     }
 }
 
@@ -49,7 +52,8 @@ std::wstring default_caption()
 // way the box ended.
 class modal_scope {
 public:
-    explicit modal_scope(const modal_owner& owner) : m_owner(owner)
+    explicit modal_scope(const modal_owner& owner)
+        : m_owner(owner)
     {
         // Focus returns to the owner when the box closes only if it is
         // enabled.
@@ -81,7 +85,7 @@ ui_hooks& ui_hooks::instance()
 int message_box(const std::wstring& text, std::uint32_t type)
 {
     const ui_hooks& hooks = ui_hooks::instance();
-    const modal_scope scope(hooks.owner ? hooks.owner() : modal_owner{default_owner_window(), nullptr});
+    const modal_scope scope(hooks.owner ? hooks.owner() : modal_owner {default_owner_window(), nullptr});
     type = with_default_icon(type);
     if (details::reads_right_to_left(scope.owner()))
         type |= mb_rtlreading;

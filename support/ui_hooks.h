@@ -16,10 +16,10 @@
 namespace av {
 
 using window_handle = void*;  // HWND on Windows
-using icon_handle = void*;    // HICON on Windows
+using icon_handle = void*;  // HICON on Windows
 
 struct modal_owner {
-    window_handle owner = nullptr;     // the window that owns the box (may be none)
+    window_handle owner = nullptr;  // the window that owns the box (may be none)
     window_handle disabled = nullptr;  // the top-level window this call disabled (may be none)
 };
 

@@ -43,7 +43,7 @@ std::uint32_t u32_at(const std::uint8_t* p)
 
 std::size_t align4(std::size_t offset)
 {
-    return (offset + 3) & ~std::size_t{3};
+    return (offset + 3) & ~std::size_t {3};
 }
 
 wchar_t ascii_upper(std::uint32_t c)
@@ -55,12 +55,12 @@ wchar_t ascii_upper(std::uint32_t c)
 struct node {
     std::size_t begin;
     std::size_t end;
-    std::size_t key;      // offset of the key's first unit
+    std::size_t key;  // offset of the key's first unit
     std::size_t key_units;
-    std::size_t value;    // offset of the value
+    std::size_t value;  // offset of the value
     std::uint32_t value_length;
     bool text;
-    std::size_t children; // offset of the first child
+    std::size_t children;  // offset of the first child
 };
 
 std::optional<node> read_node(const std::uint8_t* block, std::size_t begin, std::size_t limit)
@@ -70,7 +70,7 @@ std::optional<node> read_node(const std::uint8_t* block, std::size_t begin, std:
     const std::size_t length = u16_at(block + begin);
     if (length < 6 || length > limit - begin)
         return std::nullopt;
-    node n{};
+    node n {};
     n.begin = begin;
     n.end = begin + length;
     n.value_length = u16_at(block + begin + 2);
@@ -86,7 +86,7 @@ std::optional<node> read_node(const std::uint8_t* block, std::size_t begin, std:
     }
     n.key_units = (at - n.key) / 2;
     n.value = align4(at + 2);
-    const std::size_t value_bytes = n.text ? std::size_t{n.value_length} * 2 : n.value_length;
+    const std::size_t value_bytes = n.text ? std::size_t {n.value_length} * 2 : n.value_length;
     if (n.value > n.end || n.end - n.value < value_bytes) {
         // A node without room for its value (a value of length 0 may sit
         // right at the end) is damaged.
@@ -113,7 +113,7 @@ std::wstring translation_key(std::uint16_t language)
 {
     static constexpr wchar_t digits[] = L"0123456789abcdef";
     std::wstring key;
-    for (const std::uint16_t part : {language, std::uint16_t{1200}}) {
+    for (const std::uint16_t part : {language, std::uint16_t {1200}}) {
         for (int shift = 12; shift >= 0; shift -= 4)
             key.push_back(digits[(part >> shift) & 0xF]);
     }
@@ -137,8 +137,8 @@ special_build_state& special_build()
 
 namespace details {
 
-std::optional<version_value> query_version_block(const std::uint8_t* block, std::size_t size,
-                                                 std::wstring_view sub_block)
+std::optional<version_value> query_version_block(
+    const std::uint8_t* block, std::size_t size, std::wstring_view sub_block)
 {
     if (block == nullptr)
         return std::nullopt;
@@ -169,7 +169,7 @@ std::optional<version_value> query_version_block(const std::uint8_t* block, std:
         current = found;
         at = slash;
     }
-    return version_value{current->value, current->value_length, current->text};
+    return version_value {current->value, current->value_length, current->text};
 }
 
 void reset_special_build_decision()
@@ -182,7 +182,10 @@ void reset_special_build_decision()
 }  // namespace details
 
 version_info::version_info(std::vector<std::uint8_t> owned, const std::uint8_t* data, std::uint32_t size, reader how)
-    : m_owned(std::move(owned)), m_data(m_owned.empty() ? data : nullptr), m_size(size), m_reader(how)
+    : m_owned(std::move(owned))
+    , m_data(m_owned.empty() ? data : nullptr)
+    , m_size(size)
+    , m_reader(how)
 {
     if (m_size != 0)
         parse();
@@ -222,13 +225,13 @@ std::optional<version_info::value_ref> version_info::query(const std::wstring& s
         const auto found = details::system_query(bytes(), sub_block);
         if (!found)
             return std::nullopt;
-        return value_ref{found->first, found->second};
+        return value_ref {found->first, found->second};
     }
 #endif
     const auto found = details::query_version_block(bytes(), m_size, sub_block);
     if (!found)
         return std::nullopt;
-    return value_ref{bytes() + found->offset, found->length};
+    return value_ref {bytes() + found->offset, found->length};
 }
 
 void version_info::parse()
@@ -279,7 +282,7 @@ std::uint64_t version_info::file_version() const
 {
     if (!m_has_fixed_part)
         return 0;
-    return (std::uint64_t{m_file_version_ms} << 32) | m_file_version_ls;
+    return (std::uint64_t {m_file_version_ms} << 32) | m_file_version_ls;
 }
 
 std::wstring version_info::display_name() const

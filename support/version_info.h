@@ -54,9 +54,9 @@ private:
     std::optional<value_ref> query(const std::wstring& sub_block) const;
     void parse();
 
-    std::vector<std::uint8_t> m_owned;   // a file's block, or one handed in
+    std::vector<std::uint8_t> m_owned;  // a file's block, or one handed in
     const std::uint8_t* m_data = nullptr;  // the module's block in place (when nothing is owned)
-    std::uint32_t m_size = 0;            // 0: no block
+    std::uint32_t m_size = 0;  // 0: no block
     [[maybe_unused]] reader m_reader = reader::layout;  // read only where the system reader exists
     bool m_has_fixed_part = false;
     std::uint32_t m_file_version_ms = 0;
@@ -80,8 +80,8 @@ struct version_value {
 // with VerQueryValueW's rules (empty path elements skipped, keys compared
 // ignoring case). Nothing when the path is not in the block or the block is
 // damaged on the way; a value never reaches past its node.
-std::optional<version_value> query_version_block(const std::uint8_t* block, std::size_t size,
-                                                 std::wstring_view sub_block);
+std::optional<version_value> query_version_block(
+    const std::uint8_t* block, std::size_t size, std::wstring_view sub_block);
 
 // Forgets the once-per-process "SpecialBuild" decision of display_name
 // (tests only).
@@ -104,8 +104,8 @@ std::vector<std::uint8_t> file_version_block(const std::wstring& path);
 
 #if defined(_WIN32)
 // VerQueryValueW: the value's address and length; nothing when it fails.
-std::optional<std::pair<const std::uint8_t*, std::uint32_t>> system_query(const std::uint8_t* block,
-                                                                         const std::wstring& sub_block);
+std::optional<std::pair<const std::uint8_t*, std::uint32_t>> system_query(
+    const std::uint8_t* block, const std::wstring& sub_block);
 #endif
 
 }  // namespace details

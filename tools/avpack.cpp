@@ -25,35 +25,34 @@ namespace {
 
 namespace fs = boost::filesystem;
 
-const char* const usage_text =
-    "usage:\n"
-    "  avpack pack MANIFEST ARCHIVE   build a bzip2 archive (block size 9) from MANIFEST\n"
-    "  avpack list ARCHIVE            print the table\n"
-    "  avpack verify ARCHIVE          run the installer's validation pass\n"
-    "  avpack extract ARCHIVE ROOT    install every file below ROOT and verify it\n"
-    "\n"
-    "options of verify and extract:\n"
-    "  --threads=N    decode on N threads (default: one per core; 1: the stream filter)\n"
-    "  --phases       (extract) print the time of each phase to stderr\n"
-    "\n"
-    "MANIFEST: UTF-8 text, one entry per line, three fields separated by one tab:\n"
-    "  SOURCE<TAB>DESTINATION<TAB>KIND\n"
-    "  SOURCE       the file to pack; relative paths are relative to the manifest's\n"
-    "               folder. It is recorded as written; the installer uses only its\n"
-    "               file name.\n"
-    "  DESTINATION  the destination folder, with '\\' separators, usually starting with\n"
-    "               a placeholder: <InstallPath> <SamplePath> <ProgramFiles>\n"
-    "               <ProgramCommon> <CommonData> <UserData> <CommonDocuments>\n"
-    "               <Documents> <CommonDesktop> <Desktop> <WinDir> <System> <Temporary>\n"
-    "  KIND         0..5 or language_module, main_program, uninstaller, data_file,\n"
-    "               sample, temporary_file\n"
-    "  Entries keep the manifest's order. Empty lines and lines starting with '#' are\n"
-    "  ignored; a trailing CR is removed.\n"
-    "\n"
-    "extract maps the placeholders below ROOT: <InstallPath> ROOT/Install,\n"
-    "<Temporary> ROOT/Temp, <SamplePath> ROOT/Users/Public/Desktop/Examples, and the\n"
-    "known folders as ROOT/ProgramData, ROOT/Users/user/AppData/Roaming, ... (README).\n"
-    "On failure it prints 'error: ' and the installer's code text, and exits 1.\n";
+const char* const usage_text = "usage:\n"
+                               "  avpack pack MANIFEST ARCHIVE   build a bzip2 archive (block size 9) from MANIFEST\n"
+                               "  avpack list ARCHIVE            print the table\n"
+                               "  avpack verify ARCHIVE          run the installer's validation pass\n"
+                               "  avpack extract ARCHIVE ROOT    install every file below ROOT and verify it\n"
+                               "\n"
+                               "options of verify and extract:\n"
+                               "  --threads=N    decode on N threads (default: one per core; 1: the stream filter)\n"
+                               "  --phases       (extract) print the time of each phase to stderr\n"
+                               "\n"
+                               "MANIFEST: UTF-8 text, one entry per line, three fields separated by one tab:\n"
+                               "  SOURCE<TAB>DESTINATION<TAB>KIND\n"
+                               "  SOURCE       the file to pack; relative paths are relative to the manifest's\n"
+                               "               folder. It is recorded as written; the installer uses only its\n"
+                               "               file name.\n"
+                               "  DESTINATION  the destination folder, with '\\' separators, usually starting with\n"
+                               "               a placeholder: <InstallPath> <SamplePath> <ProgramFiles>\n"
+                               "               <ProgramCommon> <CommonData> <UserData> <CommonDocuments>\n"
+                               "               <Documents> <CommonDesktop> <Desktop> <WinDir> <System> <Temporary>\n"
+                               "  KIND         0..5 or language_module, main_program, uninstaller, data_file,\n"
+                               "               sample, temporary_file\n"
+                               "  Entries keep the manifest's order. Empty lines and lines starting with '#' are\n"
+                               "  ignored; a trailing CR is removed.\n"
+                               "\n"
+                               "extract maps the placeholders below ROOT: <InstallPath> ROOT/Install,\n"
+                               "<Temporary> ROOT/Temp, <SamplePath> ROOT/Users/Public/Desktop/Examples, and the\n"
+                               "known folders as ROOT/ProgramData, ROOT/Users/user/AppData/Roaming, ... (README).\n"
+                               "On failure it prints 'error: ' and the installer's code text, and exits 1.\n";
 
 int usage()
 {
@@ -73,8 +72,8 @@ std::string wide_to_utf8(const std::wstring& text)
 
 std::optional<std::uint32_t> parse_kind(const std::string& text)
 {
-    static const char* const names[] = {"language_module", "main_program", "uninstaller",
-                                        "data_file",       "sample",       "temporary_file"};
+    static const char* const names[] = {
+        "language_module", "main_program", "uninstaller", "data_file", "sample", "temporary_file"};
     for (std::uint32_t i = 0; i < 6; ++i)
         if (text == names[i])
             return i;
@@ -113,8 +112,8 @@ int pack(const fs::path& manifest, const fs::path& archive)
             auto& item = builder.add_file(source, utf8_to_wide(fields[1]), *kind);
             item.source_path = utf8_to_wide(fields[0]);
         } catch (const std::exception& e) {
-            std::cerr << manifest.string() << ":" << number << ": cannot read " << source.string() << ": "
-                      << e.what() << "\n";
+            std::cerr << manifest.string() << ":" << number << ": cannot read " << source.string() << ": " << e.what()
+                      << "\n";
             return 1;
         }
     }
@@ -145,7 +144,8 @@ int pack(const fs::path& manifest, const fs::path& archive)
 struct archive_file {
     std::ifstream in;
 
-    explicit archive_file(const fs::path& path) : in(path.string(), std::ios::binary)
+    explicit archive_file(const fs::path& path)
+        : in(path.string(), std::ios::binary)
     {
         if (!in)
             throw std::runtime_error("cannot read " + path.string());
@@ -191,7 +191,8 @@ int verify(const fs::path& path, const run_options& options)
 {
     archive_file archive(path);
     if (!av::validate_payload(archive.in, options.threads)) {
-        std::cout << "error: " << wide_to_utf8(av::error_code_text(av::make_error_code(av::compress_errc::validation_failed)))
+        std::cout << "error: "
+                  << wide_to_utf8(av::error_code_text(av::make_error_code(av::compress_errc::validation_failed)))
                   << "\n";
         return 1;
     }
@@ -202,11 +203,24 @@ int verify(const fs::path& path, const run_options& options)
 // up (the extraction's read-back).
 class timed_reading final : public av::platform::file_system {
 public:
-    timed_reading(av::platform::file_system& inner, double& seconds) : inner_(inner), seconds_(seconds) {}
+    timed_reading(av::platform::file_system& inner, double& seconds)
+        : inner_(inner)
+        , seconds_(seconds)
+    {
+    }
 
-    std::error_code get_attributes(const std::wstring& p, std::uint32_t& a) override { return inner_.get_attributes(p, a); }
-    std::error_code set_attributes(const std::wstring& p, std::uint32_t a) override { return inner_.set_attributes(p, a); }
-    std::error_code copy_file(const std::wstring& f, const std::wstring& t, bool o) override { return inner_.copy_file(f, t, o); }
+    std::error_code get_attributes(const std::wstring& p, std::uint32_t& a) override
+    {
+        return inner_.get_attributes(p, a);
+    }
+    std::error_code set_attributes(const std::wstring& p, std::uint32_t a) override
+    {
+        return inner_.set_attributes(p, a);
+    }
+    std::error_code copy_file(const std::wstring& f, const std::wstring& t, bool o) override
+    {
+        return inner_.copy_file(f, t, o);
+    }
     std::error_code move_file(const std::wstring& f, const std::wstring& t) override { return inner_.move_file(f, t); }
     std::error_code delete_file(const std::wstring& p) override { return inner_.delete_file(p); }
     std::error_code create_folder(const std::wstring& p) override { return inner_.create_folder(p); }
@@ -235,7 +249,8 @@ private:
     class timed_input final : public av::platform::input_file {
     public:
         timed_input(std::unique_ptr<av::platform::input_file> inner, double& seconds)
-            : inner_(std::move(inner)), seconds_(seconds)
+            : inner_(std::move(inner))
+            , seconds_(seconds)
         {
         }
         std::error_code read(std::span<std::byte> buffer, std::size_t& got) override
@@ -267,7 +282,7 @@ int extract(const fs::path& path, const fs::path& root_arg, const run_options& o
     // extracted: its time is the time spent reading.
     double read_back_seconds = 0;
     timed_reading files(host.files, read_back_seconds);
-    const av::platform::machine machine{files, registry, folders, host.processes, host.shell, host.rights};
+    const av::platform::machine machine {files, registry, folders, host.processes, host.shell, host.rights};
     archive_file archive(path);
     std::istream& stream = archive.in;
 
@@ -288,8 +303,8 @@ int extract(const fs::path& path, const fs::path& root_arg, const run_options& o
             stream.clear();
             stream.seekg(0);
         } else if (const auto* file = std::get_if<av::notification::file_started>(&n)) {
-            if (file->entry.kind == static_cast<std::uint32_t>(av::entry_kind::data_file)
-                && fs::exists(file->entry.destination))
+            if (file->entry.kind == static_cast<std::uint32_t>(av::entry_kind::data_file) &&
+                fs::exists(file->entry.destination))
                 return R::skip;
         } else if (const auto* done = std::get_if<av::notification::file_done>(&n)) {
             std::cout << done->entry.destination.string() << "\n";
@@ -300,14 +315,13 @@ int extract(const fs::path& path, const fs::path& root_arg, const run_options& o
         return R::proceed;
     };
     const bool ok = av::extract_payload(stream, machine, av::path_to_wide(root / "Install"), L"Examples",
-                                        av::path_to_wide(root / "Temp"), on_notification, {}, options.threads);
+        av::path_to_wide(root / "Temp"), on_notification, {}, options.threads);
     if (options.phases) {
         const double total = seconds_since(start);
         std::fprintf(stderr,
-                     "phases: validation pass %.3f s; extraction pass %.3f s, of which reading back %.3f s; "
-                     "%u decoding threads\n",
-                     validation_seconds, total - validation_seconds, read_back_seconds,
-                     av::decoding_threads(options.threads));
+            "phases: validation pass %.3f s; extraction pass %.3f s, of which reading back %.3f s; "
+            "%u decoding threads\n",
+            validation_seconds, total - validation_seconds, read_back_seconds, av::decoding_threads(options.threads));
     }
     if (!ok) {
         std::cout << "error: " << wide_to_utf8(av::error_code_text(failure)) << "\n";

@@ -110,7 +110,10 @@ std::optional<std::wstring_view> after(std::wstring_view line, std::wstring_view
 // space is skipped before each item.
 class item_reader {
 public:
-    explicit item_reader(std::wstring_view s) : s_(s) {}
+    explicit item_reader(std::wstring_view s)
+        : s_(s)
+    {
+    }
 
     bool decimal(long long& value)
     {
@@ -193,7 +196,10 @@ private:
 // Bytes of a file, one at a time, through a buffer.
 class byte_reader {
 public:
-    explicit byte_reader(input_file& file) : file_(file) {}
+    explicit byte_reader(input_file& file)
+        : file_(file)
+    {
+    }
 
     // False at the end of the file or after a read error.
     bool next(unsigned char& b)
@@ -223,7 +229,7 @@ public:
 
 private:
     input_file& file_;
-    std::array<std::byte, 4096> buffer_{};
+    std::array<std::byte, 4096> buffer_ {};
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool done_ = false;
@@ -234,7 +240,10 @@ private:
 // the thread's ANSI code page.
 class line_reader {
 public:
-    explicit line_reader(input_file& file) : bytes_(file) {}
+    explicit line_reader(input_file& file)
+        : bytes_(file)
+    {
+    }
 
     // The next line with its line end; false at the end of the file. A line
     // that does not fit the line buffer sets `too_long`.
@@ -311,7 +320,7 @@ private:
     byte_reader bytes_;
     bool first_ = true;
     bool utf16_ = false;
-    std::array<unsigned char, 2> pushed_{};
+    std::array<unsigned char, 2> pushed_ {};
     std::size_t pushed_count_ = 0;
     std::size_t pushed_pos_ = 0;
 };
@@ -342,16 +351,22 @@ std::error_code write_text(output_file& file, const std::string& bytes)
 }  // namespace
 
 struct UninstallLog::backup_result {
-    std::wstring path;           // the backup; empty when none was taken
+    std::wstring path;  // the backup; empty when none was taken
     bool sourceMissing = false;  // there was nothing to back up
     std::uint32_t attributes = 0;  // the source's attributes
-    std::error_code error;       // why no backup was taken
+    std::error_code error;  // why no backup was taken
 };
 
-UninstallLog::UninstallLog() : UninstallLog(system_machine()) {}
+UninstallLog::UninstallLog()
+    : UninstallLog(system_machine())
+{
+}
 
 UninstallLog::UninstallLog(const machine& machine)
-    : fs_(machine.files), reg_(machine.registry), folders_(machine.folders), rights_(machine.rights)
+    : fs_(machine.files)
+    , reg_(machine.registry)
+    , folders_(machine.folders)
+    , rights_(machine.rights)
 {
 }
 
@@ -433,7 +448,8 @@ void UninstallLog::Load(input_file& file)
                     (number == 4 ? installPath : shortcutPath) = folder;
                 break;
             }
-            default: break;
+            default:
+                break;
             }
             continue;
         }
@@ -598,7 +614,9 @@ bool UninstallLog::RecordShortcut(int selector, const std::wstring& folder)
 {
     pending = true;
     UninstallLogEntry entry;
-    entry.kind = selector == 0 ? Kind::MenuShortcut : selector == 1 ? Kind::MenuUninstallShortcut : Kind::DesktopShortcut;
+    entry.kind = selector == 0 ? Kind::MenuShortcut
+        : selector == 1        ? Kind::MenuUninstallShortcut
+                               : Kind::DesktopShortcut;
     entry.succeeded = false;
     const std::int32_t kind = entry.kind;
     // No folder (it could not be found): the shortcut cannot be made, so the
@@ -696,8 +714,8 @@ void UninstallLog::delete_backup(UninstallLogEntry& entry)
     entry.backupPath.clear();
 }
 
-bool UninstallLog::Write(const std::wstring& logPath, const std::wstring& installFolder,
-                         const std::wstring& startMenuFolder)
+bool UninstallLog::Write(
+    const std::wstring& logPath, const std::wstring& installFolder, const std::wstring& startMenuFolder)
 {
     // 1. Carry the previous entries forward unless this run superseded them:
     // a folder or file by its path, the other kinds by their kind alone.
@@ -757,8 +775,7 @@ bool UninstallLog::Write(const std::wstring& logPath, const std::wstring& instal
                 e.path = L"HKEY_CLASSES_ROOT\\...";
             wchar_t prefix[48];
             std::swprintf(prefix, std::size(prefix), L"%04u:%04x:%c -- ", index++,
-                          static_cast<unsigned>(e.kind * 256 + (e.detail & 0xFF)),
-                          e.succeeded ? L'1' : L'0');
+                static_cast<unsigned>(e.kind * 256 + (e.detail & 0xFF)), e.succeeded ? L'1' : L'0');
             put(utf16le(prefix + e.path + L"\r\n"));
         }
         // Data that may not have reached the disk counts as not written.
@@ -833,8 +850,7 @@ void UninstallLog::RollBack()
         case Kind::DesktopShortcut: {
             // What is at `path` was made by this run, unless something was
             // there before that could not be backed up.
-            const bool untouchable =
-                e.keepOnRollBack && (e.originalPath.empty() || SamePath(e.path, e.originalPath));
+            const bool untouchable = e.keepOnRollBack && (e.originalPath.empty() || SamePath(e.path, e.originalPath));
             if (!e.path.empty() && !untouchable) {
                 (void)fs_.set_attributes(e.path, attr_normal);
                 (void)fs_.delete_file(e.path);
@@ -848,7 +864,8 @@ void UninstallLog::RollBack()
             roll_back_key(e);
             break;
         case Kind::ProductRegistration:
-        default: break;
+        default:
+            break;
         }
         entries.pop_back();
     }

@@ -129,8 +129,7 @@ public:
     // Merges the previous entries, writes the log (read-only, archive, not
     // content-indexed afterwards) and deletes every backup, also on failure.
     // True when the file was created and every write succeeded.
-    bool Write(const std::wstring& logPath, const std::wstring& installFolder,
-               const std::wstring& startMenuFolder);
+    bool Write(const std::wstring& logPath, const std::wstring& installFolder, const std::wstring& startMenuFolder);
     // Undoes this run's entries, newest first; never stops, never throws.
     // Empties `entries`; `previousEntries` stays.
     void RollBack();
@@ -142,8 +141,8 @@ public:
 
     // --- State ----------------------------------------------------------------
 
-    std::wstring installPath;      // installation folder of the loaded log, if it exists
-    std::wstring shortcutPath;     // start-menu folder of the loaded log, if it exists
+    std::wstring installPath;  // installation folder of the loaded log, if it exists
+    std::wstring shortcutPath;  // start-menu folder of the loaded log, if it exists
     std::wstring previousVersion;  // product and version of the loaded log
     std::list<UninstallLogEntry> previousEntries;
     std::list<UninstallLogEntry> entries;

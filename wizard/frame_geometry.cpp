@@ -3,11 +3,13 @@
 
 namespace wizard {
 
-FrameRect NormalFrameRect(bool minimized, const FrameRect& windowRect, const FrameRect& placementNormal,
-                          int workAreaLeft, int workAreaTop) {
-    if (!minimized) return windowRect;
+FrameRect NormalFrameRect(
+    bool minimized, const FrameRect& windowRect, const FrameRect& placementNormal, int workAreaLeft, int workAreaTop)
+{
+    if (!minimized)
+        return windowRect;
     return {placementNormal.left + workAreaLeft, placementNormal.top + workAreaTop,
-            placementNormal.right + workAreaLeft, placementNormal.bottom + workAreaTop};
+        placementNormal.right + workAreaLeft, placementNormal.bottom + workAreaTop};
 }
 
 }  // namespace wizard

@@ -17,7 +17,7 @@ struct FrameRect {
 // one has it only in its placement, which counts from the top-left corner of
 // its monitor's work area (a task bar at the top or the left moves the work
 // area away from the screen's origin).
-FrameRect NormalFrameRect(bool minimized, const FrameRect& windowRect, const FrameRect& placementNormal,
-                          int workAreaLeft, int workAreaTop);
+FrameRect NormalFrameRect(
+    bool minimized, const FrameRect& windowRect, const FrameRect& placementNormal, int workAreaLeft, int workAreaTop);
 
 }  // namespace wizard

@@ -7,7 +7,8 @@ namespace wizard {
 
 namespace {
 
-InstallationRun& Run() {
+InstallationRun& Run()
+{
     static InstallationRun run;
     return run;
 }
@@ -17,10 +18,15 @@ constexpr wchar_t kUnexpectedCode[] = L"7";
 
 }  // namespace
 
-void SetInstallationRun(InstallationRun run) { Run() = std::move(run); }
+void SetInstallationRun(InstallationRun run)
+{
+    Run() = std::move(run);
+}
 
-bool RunInstallation(InstallDisplay& display) {
-    if (Run()) return Run()(display);
+bool RunInstallation(InstallDisplay& display)
+{
+    if (Run())
+        return Run()(display);
     // No run in this program: say so the way a failed run does.
     const std::wstring text = Message(msg::InstallationFailed, {kUnexpectedCode});
     display.SetStatus(text);

@@ -7,14 +7,18 @@
 
 namespace wizard {
 
-int ResolveTargetPage(int current, int target, bool advancedMode) {
-    if (advancedMode || target == current) return target;
+int ResolveTargetPage(int current, int target, bool advancedMode)
+{
+    if (advancedMode || target == current)
+        return target;
     const int step = target > current ? 1 : -1;
-    while (target == kPageFolder || target == kPageShortcut) target += step;
+    while (target == kPageFolder || target == kPageShortcut)
+        target += step;
     return target;
 }
 
-ButtonTexts MakeButtonTexts(int current, bool installationDone) {
+ButtonTexts MakeButtonTexts(int current, bool installationDone)
+{
     ButtonTexts texts;
     if (current == kPageInstall && !installationDone)
         texts.next = Message(msg::Install);
@@ -25,7 +29,8 @@ ButtonTexts MakeButtonTexts(int current, bool installationDone) {
     return texts;
 }
 
-ButtonStates MakeButtonStates(int current, bool installationDone) {
+ButtonStates MakeButtonStates(int current, bool installationDone)
+{
     ButtonStates states;
     states.backEnabled = (current > kPageStart && !installationDone) || current > kPageInstall;
     states.nextEnabled = current < kPageEnd;
@@ -33,22 +38,30 @@ ButtonStates MakeButtonStates(int current, bool installationDone) {
     return states;
 }
 
-bool ExitNeedsConfirmation(bool installationDone, int updateState, int current) {
-    if (installationDone) return false;
-    if (updateState == NewerInstalled) return false;
-    if (updateState == SameVersion && current == kPageStart) return false;
+bool ExitNeedsConfirmation(bool installationDone, int updateState, int current)
+{
+    if (installationDone)
+        return false;
+    if (updateState == NewerInstalled)
+        return false;
+    if (updateState == SameVersion && current == kPageStart)
+        return false;
     return true;
 }
 
-bool WizardNavigator::ShowPage(int target) {
+bool WizardNavigator::ShowPage(int target)
+{
     if (current_ != kPageNone) {
-        if (!host_.SavePage(current_)) return false;
+        if (!host_.SavePage(current_))
+            return false;
         host_.SetPageVisible(current_, false);
     }
     // The Mode page has just written the mode: the skip reads the new value.
     target = ResolveTargetPage(current_, target, host_.AdvancedMode());
-    if (target < kPageStart || target >= kPageCount) target = current_ < 0 ? kPageStart : current_;
-    if (target != current_) host_.LoadPage(target);
+    if (target < kPageStart || target >= kPageCount)
+        target = current_ < 0 ? kPageStart : current_;
+    if (target != current_)
+        host_.LoadPage(target);
     current_ = target;
     host_.SetPageVisible(current_, true);
 
@@ -60,11 +73,13 @@ bool WizardNavigator::ShowPage(int target) {
     return true;
 }
 
-void WizardNavigator::UpdateButtons() {
+void WizardNavigator::UpdateButtons()
+{
     host_.SetButtonTexts(MakeButtonTexts(current_, host_.InstallationDone()));
 }
 
-void WizardNavigator::Next() {
+void WizardNavigator::Next()
+{
     if (current_ == kPageInstall && !host_.InstallationDone()) {
         host_.EnableButton(kIdBack, false);
         host_.EnableButton(kIdNext, false);
@@ -74,16 +89,21 @@ void WizardNavigator::Next() {
         host_.EnableButton(kIdCancel, true);
         return;
     }
-    if (current_ < kPageEnd) ShowPage(current_ + 1);
+    if (current_ < kPageEnd)
+        ShowPage(current_ + 1);
 }
 
-void WizardNavigator::Back() {
-    if (current_ > kPageStart) ShowPage(current_ - 1);
+void WizardNavigator::Back()
+{
+    if (current_ > kPageStart)
+        ShowPage(current_ - 1);
 }
 
-void WizardNavigator::Cancel() {
+void WizardNavigator::Cancel()
+{
     const bool done = host_.InstallationDone();
-    if (ExitNeedsConfirmation(done, host_.UpdateState(), current_) && !host_.ConfirmExit()) return;
+    if (ExitNeedsConfirmation(done, host_.UpdateState(), current_) && !host_.ConfirmExit())
+        return;
     host_.EndWizard(done);
 }
 

@@ -84,7 +84,10 @@ public:
 
 class WizardNavigator {
 public:
-    explicit WizardNavigator(WizardHost& host) : host_(host) {}
+    explicit WizardNavigator(WizardHost& host)
+        : host_(host)
+    {
+    }
 
     int CurrentPage() const { return current_; }
 

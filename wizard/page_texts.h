@@ -60,7 +60,7 @@ std::vector<LogLine> OptionSummary(const SummaryOptions& options);
 // `measure` gives the pixel width of a text in the box's font. Other texts
 // are used unchanged (callers end their own lines).
 std::wstring ComposeLogLine(const std::wstring& text, bool separator, int availableWidth,
-                            const std::function<int(const std::wstring&)>& measure);
+    const std::function<int(const std::wstring&)>& measure);
 
 // The progress bar position (0 to 100) for `done` of `total` bytes: rounded
 // to the nearest percent, but never 100 before everything is done.

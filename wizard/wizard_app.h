@@ -12,7 +12,7 @@ class WizardApp {
 public:
     virtual ~WizardApp() = default;
 
-    virtual int UpdateState() const = 0;          // m_nUpdateState
+    virtual int UpdateState() const = 0;  // m_nUpdateState
     virtual std::wstring PreviousVersion() const = 0;  // m_strPreviousVersion
     virtual std::wstring ProductLabel(bool nameOnly) const = 0;
     virtual std::wstring ProductFolderName() const = 0;

@@ -17,4 +17,7 @@ CInstallApp theApp(ApplicationId());
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return AfxWinMain(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    return AfxWinMain();
+}

@@ -10,15 +10,17 @@ namespace {
 
 struct NamedObject {
     const void* owner = nullptr;  // the NamedMutex that holds the mutex
-    long count = 0;               // the semaphore's count
+    long count = 0;  // the semaphore's count
 };
 
-std::mutex& Lock() {
+std::mutex& Lock()
+{
     static std::mutex lock;
     return lock;
 }
 
-NamedObject* Find(const std::wstring& name) {
+NamedObject* Find(const std::wstring& name)
+{
     static std::map<std::wstring, NamedObject> objects;
     return &objects[name];
 }
@@ -27,7 +29,8 @@ constexpr long kMaximumCount = 0x7FFFFFFF;
 
 }  // namespace
 
-NamedMutex::NamedMutex(const std::wstring& name, bool initialOwner, bool global) {
+NamedMutex::NamedMutex(const std::wstring& name, bool initialOwner, bool global)
+{
     std::lock_guard guard(Lock());
     auto* object = Find((global ? L"Global\\" : L"") + name);
     m_handle = object;
@@ -37,24 +40,32 @@ NamedMutex::NamedMutex(const std::wstring& name, bool initialOwner, bool global)
     }
 }
 
-NamedMutex::~NamedMutex() { Release(); }
+NamedMutex::~NamedMutex()
+{
+    Release();
+}
 
-bool NamedMutex::TryLock() {
+bool NamedMutex::TryLock()
+{
     std::lock_guard guard(Lock());
     auto* object = static_cast<NamedObject*>(m_handle);
     m_bOwned = object != nullptr && (object->owner == nullptr || object->owner == this);
-    if (m_bOwned) object->owner = this;
+    if (m_bOwned)
+        object->owner = this;
     return m_bOwned;
 }
 
-void NamedMutex::Release() {
+void NamedMutex::Release()
+{
     std::lock_guard guard(Lock());
     auto* object = static_cast<NamedObject*>(m_handle);
-    if (object != nullptr && m_bOwned && object->owner == this) object->owner = nullptr;
+    if (object != nullptr && m_bOwned && object->owner == this)
+        object->owner = nullptr;
     m_bOwned = false;
 }
 
-RunningInstanceCounter::RunningInstanceCounter(const std::wstring& name, bool global) {
+RunningInstanceCounter::RunningInstanceCounter(const std::wstring& name, bool global)
+{
     std::lock_guard guard(Lock());
     auto* object = Find((global ? L"Global\\" : L"") + name);
     m_handle = object;
@@ -64,10 +75,12 @@ RunningInstanceCounter::RunningInstanceCounter(const std::wstring& name, bool gl
     }
 }
 
-RunningInstanceCounter::~RunningInstanceCounter() {
+RunningInstanceCounter::~RunningInstanceCounter()
+{
     std::lock_guard guard(Lock());
     auto* object = static_cast<NamedObject*>(m_handle);
-    if (object == nullptr) return;
+    if (object == nullptr)
+        return;
     if (m_held > 0 && object->count >= m_held) {
         object->count -= m_held;
         m_held = 0;
@@ -76,7 +89,8 @@ RunningInstanceCounter::~RunningInstanceCounter() {
     }
 }
 
-unsigned RunningInstanceCounter::Holders() {
+unsigned RunningInstanceCounter::Holders()
+{
     std::lock_guard guard(Lock());
     auto* object = static_cast<NamedObject*>(m_handle);
     return object != nullptr ? static_cast<unsigned>(object->count) : 0;

@@ -5,11 +5,28 @@
 
 namespace app_system {
 
-bool ProcessorHasSse2() { return true; }
-void AddQuietErrorMode() {}
-std::uint32_t CommonControlsVersion() { return 0x6000A; }
-bool InitCommonControls(std::uint32_t) { return true; }
-std::wstring UserLocaleName() { return av::locale::locale_name(av::locale::user_default_lcid()); }
-std::wstring ExecutableBaseName() { return L"Install"; }
+bool ProcessorHasSse2()
+{
+    return true;
+}
+void AddQuietErrorMode()
+{
+}
+std::uint32_t CommonControlsVersion()
+{
+    return 0x6000A;
+}
+bool InitCommonControls(std::uint32_t)
+{
+    return true;
+}
+std::wstring UserLocaleName()
+{
+    return av::locale::locale_name(av::locale::user_default_lcid());
+}
+std::wstring ExecutableBaseName()
+{
+    return L"Install";
+}
 
 }  // namespace app_system

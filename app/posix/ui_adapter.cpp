@@ -7,9 +7,13 @@
 #include "app/ui_adapter.h"
 #include "framework/application.h"
 
-av::icon_handle ApplicationIcon() { return nullptr; }
+av::icon_handle ApplicationIcon()
+{
+    return nullptr;
+}
 
-void InstallInterfaceHooks() {
+void InstallInterfaceHooks()
+{
     av::ui_hooks& hooks = av::ui_hooks::instance();
     hooks.title = [] {
         if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pszAppName != nullptr)
@@ -17,10 +21,11 @@ void InstallInterfaceHooks() {
         return app_system::ExecutableBaseName();
     };
     hooks.icon = []() -> av::icon_handle { return nullptr; };
-    hooks.owner = [] { return av::modal_owner{}; };
+    hooks.owner = [] { return av::modal_owner {}; };
 }
 
-void ExitIncompatibleProcessor(const wchar_t* text) {
+void ExitIncompatibleProcessor(const wchar_t* text)
+{
     std::fprintf(stderr, "%ls\n", text);
     std::_Exit(1);
 }

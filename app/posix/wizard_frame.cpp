@@ -4,6 +4,11 @@
 
 #include "wizard/install_display.h"
 
-void RunWizardFrame(CInstallApp&) {}
+void RunWizardFrame(CInstallApp&)
+{
+}
 
-bool RunProgressWindow(CInstallApp&, InstallDisplay& logFile) { return wizard::RunInstallation(logFile); }
+bool RunProgressWindow(CInstallApp&, InstallDisplay& logFile)
+{
+    return wizard::RunInstallation(logFile);
+}

@@ -8,16 +8,19 @@
 #include "wizard/win32/install_dlg.h"
 #include "wizard/win32/progress_dlg.h"
 
-void RunWizardFrame(CInstallApp& app) {
+void RunWizardFrame(CInstallApp& app)
+{
     wizard::CInstallDlg frame(app);
     app.m_pMainWnd = &frame;
     // A wizard that could not be shown (a page missing, no desktop) has
     // installed nothing.
-    if (frame.DoModal() == -1) app.m_nExitCode = kExitFailed;
+    if (frame.DoModal() == -1)
+        app.m_nExitCode = kExitFailed;
     app.m_pMainWnd = nullptr;
 }
 
-bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile) {
+bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile)
+{
     const auto run = [&logFile](InstallDisplay& page) {
         MirroredDisplay both(page, logFile);
         return wizard::RunInstallation(both);
@@ -27,6 +30,7 @@ bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile) {
     window.DoModal();
     app.m_pMainWnd = nullptr;
     // Without a desktop to show the window on, the run goes ahead unseen.
-    if (!window.Started()) return wizard::RunInstallation(logFile);
+    if (!window.Started())
+        return wizard::RunInstallation(logFile);
     return window.Installed();
 }

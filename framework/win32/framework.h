@@ -87,7 +87,11 @@ class CDialog;
 // One pass of data exchange between a dialog's controls and its members.
 class CDataExchange {
 public:
-    CDataExchange(CDialog& dialog, bool saveAndValidate) : m_pDlgWnd(&dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDataExchange(CDialog& dialog, bool saveAndValidate)
+        : m_pDlgWnd(&dialog)
+        , m_bSaveAndValidate(saveAndValidate)
+    {
+    }
     CDialog* m_pDlgWnd;
     bool m_bSaveAndValidate;
     HWND m_lastControl = nullptr;  // the control validation reports on
@@ -111,7 +115,10 @@ void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int maxChars);
 // A dialog from a template of the executable's resources.
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId) : m_nIDTemplate(templateId) {}
+    explicit CDialog(UINT templateId)
+        : m_nIDTemplate(templateId)
+    {
+    }
     ~CDialog() override;
 
     // Runs the dialog modally; returns the EndDialog result, or -1 when it

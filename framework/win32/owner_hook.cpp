@@ -4,11 +4,12 @@
 
 namespace afx {
 
-void InstallOwnerHook() {
+void InstallOwnerHook()
+{
     av::ui_hooks::instance().owner = [] {
         HWND disabled = nullptr;
         const HWND owner = GetSafeOwner(nullptr, &disabled);
-        return av::modal_owner{owner, disabled};
+        return av::modal_owner {owner, disabled};
     };
 }
 

@@ -50,77 +50,114 @@ constexpr KnownLocale kLocales[] = {
     {1049, L"ru-RU", L"русский", 1251, false},
 };
 
-std::uint32_t& stand_in_lcid() {
+std::uint32_t& stand_in_lcid()
+{
     static std::uint32_t lcid = 1033;
     return lcid;
 }
 
-bool& font_signature_fails() {
+bool& font_signature_fails()
+{
     static bool fails = false;
     return fails;
 }
 
-const KnownLocale* Find(std::uint32_t lcid) {
-    const auto it = std::find_if(std::begin(kLocales), std::end(kLocales),
-                                 [lcid](const KnownLocale& l) { return l.lcid == lcid; });
+const KnownLocale* Find(std::uint32_t lcid)
+{
+    const auto it =
+        std::find_if(std::begin(kLocales), std::end(kLocales), [lcid](const KnownLocale& l) { return l.lcid == lcid; });
     return it == std::end(kLocales) ? nullptr : &*it;
 }
 
 }  // namespace
 
-void set_stand_in_user_locale(std::uint32_t lcid) { stand_in_lcid() = lcid; }
-void set_stand_in_font_signature_fails(bool fails) { font_signature_fails() = fails; }
+void set_stand_in_user_locale(std::uint32_t lcid)
+{
+    stand_in_lcid() = lcid;
+}
+void set_stand_in_font_signature_fails(bool fails)
+{
+    font_signature_fails() = fails;
+}
 
-std::uint16_t user_default_lang_id() { return static_cast<std::uint16_t>(stand_in_lcid() & 0xFFFF); }
-std::uint32_t user_default_lcid() { return stand_in_lcid(); }
+std::uint16_t user_default_lang_id()
+{
+    return static_cast<std::uint16_t>(stand_in_lcid() & 0xFFFF);
+}
+std::uint32_t user_default_lcid()
+{
+    return stand_in_lcid();
+}
 
-std::wstring locale_name(std::uint32_t lcid) {
+std::wstring locale_name(std::uint32_t lcid)
+{
     const KnownLocale* known = Find(lcid);
     return known != nullptr ? known->name : L"";
 }
 
-std::wstring native_language_name(std::uint32_t lcid) {
+std::wstring native_language_name(std::uint32_t lcid)
+{
     const KnownLocale* known = Find(lcid);
     return known != nullptr ? known->nativeName : L"";
 }
 
-wchar_t to_upper(wchar_t c) {
+wchar_t to_upper(wchar_t c)
+{
     // The C library's casing needs a Unicode locale; the common Latin and
     // Greek ranges are enough for the table above.
-    if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
-    if (c == 0x10D) return 0x10C;  // č
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 0x20;
-    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+    if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return c - 0x20;
+    if (c == 0x10D)
+        return 0x10C;  // č
+    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2)
+        return c - 0x20;
+    if (c >= 0x430 && c <= 0x44F)
+        return c - 0x20;
     return c;
 }
 
-std::uint32_t default_ansi_code_page(std::uint32_t lcid) {
+std::uint32_t default_ansi_code_page(std::uint32_t lcid)
+{
     const KnownLocale* known = Find(lcid);
     return known != nullptr ? known->ansiCodePage : 0;
 }
 
-std::uint32_t system_ansi_code_page() { return 1252; }
+std::uint32_t system_ansi_code_page()
+{
+    return 1252;
+}
 
-std::optional<std::array<std::uint32_t, 4>> font_signature_usb(std::uint32_t lcid) {
+std::optional<std::array<std::uint32_t, 4>> font_signature_usb(std::uint32_t lcid)
+{
     const KnownLocale* known = Find(lcid);
-    if (known == nullptr || font_signature_fails()) return std::nullopt;
-    std::array<std::uint32_t, 4> usb{0x00000003u, 0, 0, 0};
-    if (known->rightToLeft) usb[3] |= 1u << 27;
+    if (known == nullptr || font_signature_fails())
+        return std::nullopt;
+    std::array<std::uint32_t, 4> usb {0x00000003u, 0, 0, 0};
+    if (known->rightToLeft)
+        usb[3] |= 1u << 27;
     return usb;
 }
 
-void use_process_wide_locale() {}
-void set_thread_locale(std::uint32_t) {}
+void use_process_wide_locale()
+{
+}
+void set_thread_locale(std::uint32_t)
+{
+}
 
 namespace details {
 
 // The stand-in run-time accepts exactly the names of its table.
-bool apply_runtime_locale(const std::wstring& name, bool) {
-    return std::any_of(std::begin(kLocales), std::end(kLocales),
-                       [&name](const KnownLocale& l) { return name == l.name; });
+bool apply_runtime_locale(const std::wstring& name, bool)
+{
+    return std::any_of(
+        std::begin(kLocales), std::end(kLocales), [&name](const KnownLocale& l) { return name == l.name; });
 }
 
-std::wstring load_own_message(int) { return {}; }
+std::wstring load_own_message(int)
+{
+    return {};
+}
 
 }  // namespace details
 }  // namespace av::locale

@@ -24,25 +24,38 @@ namespace {
 std::error_code from_errno(int error, int not_found = win_error::file_not_found)
 {
     switch (error) {
-    case 0: return {};
-    case ENOENT: return win_error::make(not_found);
-    case ENOTDIR: return win_error::make(win_error::path_not_found);
+    case 0:
+        return {};
+    case ENOENT:
+        return win_error::make(not_found);
+    case ENOTDIR:
+        return win_error::make(win_error::path_not_found);
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return win_error::make(win_error::access_denied);
-    case EEXIST: return win_error::make(win_error::already_exists);
+    case EISDIR:
+        return win_error::make(win_error::access_denied);
+    case EEXIST:
+        return win_error::make(win_error::already_exists);
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return win_error::make(win_error::disk_full);
-    case ENOTEMPTY: return win_error::make(win_error::dir_not_empty);
+    case EFBIG:
+        return win_error::make(win_error::disk_full);
+    case ENOTEMPTY:
+        return win_error::make(win_error::dir_not_empty);
     case EBUSY:
-    case ETXTBSY: return win_error::make(win_error::sharing_violation);
-    case ENAMETOOLONG: return win_error::make(win_error::filename_too_long);
-    case EINVAL: return win_error::make(win_error::invalid_parameter);
-    case ENOMEM: return win_error::make(win_error::not_enough_memory);
-    case EBADF: return win_error::make(win_error::invalid_handle);
-    default: return win_error::make(win_error::write_fault);
+    case ETXTBSY:
+        return win_error::make(win_error::sharing_violation);
+    case ENAMETOOLONG:
+        return win_error::make(win_error::filename_too_long);
+    case EINVAL:
+        return win_error::make(win_error::invalid_parameter);
+    case ENOMEM:
+        return win_error::make(win_error::not_enough_memory);
+    case EBADF:
+        return win_error::make(win_error::invalid_handle);
+    default:
+        return win_error::make(win_error::write_fault);
     }
 }
 
@@ -66,7 +79,10 @@ bool read_only(const struct stat& st)
 
 class posix_output_file final : public output_file {
 public:
-    explicit posix_output_file(int fd) : fd_(fd) {}
+    explicit posix_output_file(int fd)
+        : fd_(fd)
+    {
+    }
     ~posix_output_file() override { close(); }
 
     std::error_code write(std::span<const std::byte> data) override
@@ -94,7 +110,7 @@ public:
             return {};
         const int result = ::close(fd_);
         fd_ = -1;
-        return result == 0 ? std::error_code{} : from_errno(errno);
+        return result == 0 ? std::error_code {} : from_errno(errno);
     }
 
 private:
@@ -103,7 +119,10 @@ private:
 
 class posix_input_file final : public input_file {
 public:
-    explicit posix_input_file(int fd) : fd_(fd) {}
+    explicit posix_input_file(int fd)
+        : fd_(fd)
+    {
+    }
     ~posix_input_file() override { ::close(fd_); }
 
     std::error_code read(std::span<std::byte> buffer, std::size_t& got) override
@@ -131,7 +150,7 @@ public:
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        struct stat st {};
+        struct stat st { };
         if (::stat(to_native(path).c_str(), &st) != 0)
             return from_errno(errno);
         if (S_ISDIR(st.st_mode))
@@ -146,7 +165,7 @@ public:
         if (const std::error_code refused = check_absolute(path))
             return refused;
         const std::string native = to_native(path);
-        struct stat st {};
+        struct stat st { };
         if (::stat(native.c_str(), &st) != 0)
             return from_errno(errno);
         mode_t mode = st.st_mode & 07777;
@@ -167,12 +186,12 @@ public:
             return refused;
         const std::string source = to_native(from);
         const std::string target = to_native(to);
-        struct stat st {};
+        struct stat st { };
         if (::stat(source.c_str(), &st) != 0)
             return from_errno(errno);
         if (S_ISDIR(st.st_mode))
             return win_error::make(win_error::access_denied);
-        struct stat existing {};
+        struct stat existing { };
         if (::stat(target.c_str(), &existing) == 0) {
             if (!overwrite)
                 return win_error::make(win_error::file_exists);
@@ -222,7 +241,7 @@ public:
             return refused;
         const std::string source = to_native(from);
         const std::string target = to_native(to);
-        struct stat st {};
+        struct stat st { };
         if (::lstat(source.c_str(), &st) != 0)
             return from_errno(errno);
         if (::lstat(target.c_str(), &st) == 0)
@@ -247,7 +266,7 @@ public:
         if (const std::error_code refused = check_absolute(path))
             return refused;
         const std::string native = to_native(path);
-        struct stat st {};
+        struct stat st { };
         if (::lstat(native.c_str(), &st) != 0)
             return from_errno(errno);
         if (S_ISDIR(st.st_mode) || read_only(st))
@@ -275,10 +294,9 @@ public:
         return {};
     }
 
-    void notify_folder_created(const std::wstring&) override {}
+    void notify_folder_created(const std::wstring&) override { }
 
-    std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
-                                   std::wstring& path) override
+    std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix, std::wstring& path) override
     {
         if (const std::error_code refused = check_absolute(folder))
             return refused;
@@ -288,7 +306,7 @@ public:
         if (!base.empty() && base.back() != L'/' && base.back() != L'\\')
             base.push_back(L'/');
         base += prefix.substr(0, 3);
-        struct timespec now {};
+        struct timespec now { };
         ::clock_gettime(CLOCK_MONOTONIC, &now);
         const unsigned start = static_cast<unsigned>(now.tv_nsec ^ ::getpid());
         for (unsigned i = 0; i < 0x10000; ++i) {
@@ -315,7 +333,7 @@ public:
         if (const std::error_code refused = check_absolute(path))
             return refused;
         const std::string native = to_native(path);
-        struct stat st {};
+        struct stat st { };
         if (::stat(native.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || read_only(st)))
             return win_error::make(win_error::access_denied);
         const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -333,7 +351,7 @@ public:
         const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return from_errno(errno);
-        struct stat st {};
+        struct stat st { };
         if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(fd);
             return win_error::make(win_error::access_denied);

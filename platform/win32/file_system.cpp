@@ -22,7 +22,10 @@ std::error_code last_error()
 
 class handle_owner {
 public:
-    explicit handle_owner(HANDLE h) : h_(h) {}
+    explicit handle_owner(HANDLE h)
+        : h_(h)
+    {
+    }
     handle_owner(const handle_owner&) = delete;
     handle_owner& operator=(const handle_owner&) = delete;
     ~handle_owner() { reset(); }
@@ -42,7 +45,10 @@ private:
 
 class win32_output_file final : public output_file {
 public:
-    explicit win32_output_file(HANDLE h) : handle_(h) {}
+    explicit win32_output_file(HANDLE h)
+        : handle_(h)
+    {
+    }
 
     std::error_code write(std::span<const std::byte> data) override
     {
@@ -65,7 +71,7 @@ public:
     {
         if (handle_.get() == INVALID_HANDLE_VALUE)
             return {};
-        return handle_.reset() ? std::error_code{} : last_error();
+        return handle_.reset() ? std::error_code {} : last_error();
     }
 
 private:
@@ -74,7 +80,10 @@ private:
 
 class win32_input_file final : public input_file {
 public:
-    explicit win32_input_file(HANDLE h) : handle_(h) {}
+    explicit win32_input_file(HANDLE h)
+        : handle_(h)
+    {
+    }
 
     std::error_code read(std::span<std::byte> buffer, std::size_t& got) override
     {
@@ -109,7 +118,7 @@ public:
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        return ::SetFileAttributesW(path.c_str(), attributes) ? std::error_code{} : last_error();
+        return ::SetFileAttributesW(path.c_str(), attributes) ? std::error_code {} : last_error();
     }
 
     std::error_code copy_file(const std::wstring& from, const std::wstring& to, bool overwrite) override
@@ -118,8 +127,7 @@ public:
             return refused;
         if (const std::error_code refused = check_absolute(to))
             return refused;
-        return ::CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE) ? std::error_code{}
-                                                                                : last_error();
+        return ::CopyFileW(from.c_str(), to.c_str(), overwrite ? FALSE : TRUE) ? std::error_code {} : last_error();
     }
 
     std::error_code move_file(const std::wstring& from, const std::wstring& to) override
@@ -128,28 +136,28 @@ public:
             return refused;
         if (const std::error_code refused = check_absolute(to))
             return refused;
-        return ::MoveFileW(from.c_str(), to.c_str()) ? std::error_code{} : last_error();
+        return ::MoveFileW(from.c_str(), to.c_str()) ? std::error_code {} : last_error();
     }
 
     std::error_code delete_file(const std::wstring& path) override
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        return ::DeleteFileW(path.c_str()) ? std::error_code{} : last_error();
+        return ::DeleteFileW(path.c_str()) ? std::error_code {} : last_error();
     }
 
     std::error_code create_folder(const std::wstring& path) override
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        return ::CreateDirectoryW(path.c_str(), nullptr) ? std::error_code{} : last_error();
+        return ::CreateDirectoryW(path.c_str(), nullptr) ? std::error_code {} : last_error();
     }
 
     std::error_code remove_folder(const std::wstring& path) override
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        return ::RemoveDirectoryW(path.c_str()) ? std::error_code{} : last_error();
+        return ::RemoveDirectoryW(path.c_str()) ? std::error_code {} : last_error();
     }
 
     void notify_folder_created(const std::wstring& path) override
@@ -157,8 +165,7 @@ public:
         ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, path.c_str(), nullptr);
     }
 
-    std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix,
-                                   std::wstring& path) override
+    std::error_code temp_file_name(const std::wstring& folder, const std::wstring& prefix, std::wstring& path) override
     {
         if (const std::error_code refused = check_absolute(folder))
             return refused;
@@ -173,8 +180,8 @@ public:
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return last_error();
         file = std::make_unique<win32_output_file>(h);
@@ -185,8 +192,8 @@ public:
     {
         if (const std::error_code refused = check_absolute(path))
             return refused;
-        const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h = ::CreateFileW(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return last_error();
         file = std::make_unique<win32_input_file>(h);
@@ -203,8 +210,9 @@ bool is_separator(wchar_t c)
 
 bool is_absolute_path(std::wstring_view path) noexcept
 {
-    const bool drive = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'))
-                       && path[1] == L':' && is_separator(path[2]);
+    const bool drive = path.size() >= 3 &&
+        ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) && path[1] == L':' &&
+        is_separator(path[2]);
     const bool share = path.size() >= 3 && is_separator(path[0]) && is_separator(path[1]) && !is_separator(path[2]);
     return drive || share;
 }

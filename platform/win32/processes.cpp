@@ -11,19 +11,19 @@ namespace {
 
 class win32_processes final : public processes {
 public:
-    std::error_code run_and_wait(const std::wstring& command_line, const std::wstring& working_folder,
-                                 std::uint32_t& exit_code) override
+    std::error_code run_and_wait(
+        const std::wstring& command_line, const std::wstring& working_folder, std::uint32_t& exit_code) override
     {
         if (const std::error_code refused = check_absolute(working_folder))
             return refused;
         std::wstring command = command_line;  // CreateProcessW may write into it
-        STARTUPINFOW startup{};
+        STARTUPINFOW startup {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWNOACTIVATE;
-        PROCESS_INFORMATION process{};
+        PROCESS_INFORMATION process {};
         if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
-                              working_folder.c_str(), &startup, &process)) {
+                working_folder.c_str(), &startup, &process)) {
             const DWORD code = ::GetLastError();
             return win_error::make(code == 0 ? win_error::file_not_found : static_cast<int>(code));
         }

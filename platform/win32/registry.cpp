@@ -14,22 +14,29 @@ namespace {
 
 std::error_code code(LSTATUS status)
 {
-    return status == ERROR_SUCCESS ? std::error_code{} : win_error::make(static_cast<int>(status));
+    return status == ERROR_SUCCESS ? std::error_code {} : win_error::make(static_cast<int>(status));
 }
 
 REGSAM sam(key_access access)
 {
     switch (access) {
-    case key_access::read: return KEY_READ;
-    case key_access::all: return KEY_ALL_ACCESS;
+    case key_access::read:
+        return KEY_READ;
+    case key_access::all:
+        return KEY_ALL_ACCESS;
     case key_access::maximum_allowed:
-    default: return MAXIMUM_ALLOWED;
+    default:
+        return MAXIMUM_ALLOWED;
     }
 }
 
 class win32_key final : public registry_key {
 public:
-    win32_key(HKEY key, bool owned) : key_(key), owned_(owned) {}
+    win32_key(HKEY key, bool owned)
+        : key_(key)
+        , owned_(owned)
+    {
+    }
     ~win32_key() override
     {
         if (owned_)
@@ -38,8 +45,8 @@ public:
     win32_key(const win32_key&) = delete;
     win32_key& operator=(const win32_key&) = delete;
 
-    std::error_code open_subkey(const std::wstring& name, key_access access,
-                                std::unique_ptr<registry_key>& key) override
+    std::error_code open_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key) override
     {
         HKEY opened = nullptr;
         if (const std::error_code ec = code(::RegOpenKeyExW(key_, name.c_str(), 0, sam(access), &opened)))
@@ -48,14 +55,13 @@ public:
         return {};
     }
 
-    std::error_code create_subkey(const std::wstring& name, key_access access,
-                                  std::unique_ptr<registry_key>& key, bool& created) override
+    std::error_code create_subkey(
+        const std::wstring& name, key_access access, std::unique_ptr<registry_key>& key, bool& created) override
     {
         HKEY opened = nullptr;
         DWORD disposition = 0;
-        if (const std::error_code ec =
-                code(::RegCreateKeyExW(key_, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                       sam(access), nullptr, &opened, &disposition)))
+        if (const std::error_code ec = code(::RegCreateKeyExW(
+                key_, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, sam(access), nullptr, &opened, &disposition)))
             return ec;
         created = disposition == REG_CREATED_NEW_KEY;
         key = std::make_unique<win32_key>(opened, true);
@@ -75,8 +81,8 @@ public:
         for (int attempt = 0; attempt < 8 && (status == ERROR_SUCCESS || status == ERROR_MORE_DATA); ++attempt) {
             std::vector<std::byte> data(size);
             DWORD got = size;
-            status = ::RegQueryValueExW(key_, name.c_str(), nullptr, &type,
-                                        reinterpret_cast<LPBYTE>(data.data()), &got);
+            status =
+                ::RegQueryValueExW(key_, name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &got);
             if (status == ERROR_SUCCESS) {
                 data.resize(got);
                 value.type = type;
@@ -88,12 +94,10 @@ public:
         return code(status);
     }
 
-    std::error_code set_value(const std::wstring& name, std::uint32_t type,
-                              std::span<const std::byte> data) override
+    std::error_code set_value(const std::wstring& name, std::uint32_t type, std::span<const std::byte> data) override
     {
-        return code(::RegSetValueExW(key_, name.c_str(), 0, type,
-                                     reinterpret_cast<const BYTE*>(data.data()),
-                                     static_cast<DWORD>(data.size())));
+        return code(::RegSetValueExW(
+            key_, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
     }
 
     std::error_code delete_value(const std::wstring& name) override
@@ -107,8 +111,7 @@ public:
         for (DWORD index = 0;; ++index) {
             wchar_t name[256];
             DWORD length = 256;
-            const LSTATUS status =
-                ::RegEnumKeyExW(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+            const LSTATUS status = ::RegEnumKeyExW(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr);
             if (status == ERROR_NO_MORE_ITEMS)
                 break;
             if (status != ERROR_SUCCESS)

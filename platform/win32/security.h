@@ -30,13 +30,35 @@ private:
 
 // The functions bound by name, in the order of the loader's slots.
 enum class Function {
-    OpenProcessToken, OpenThreadToken, LookupPrivilegeValueW, AdjustTokenPrivileges,
-    AllocateAndInitializeSid, IsValidSid, GetLengthSid, EqualSid, FreeSid, GetAce, AddAce,
-    AddAccessAllowedAce, AddAccessAllowedAceEx, InitializeSecurityDescriptor, InitializeAcl,
-    GetAclInformation, GetSecurityDescriptorDacl, SetSecurityDescriptorDacl,
-    SetSecurityDescriptorGroup, SetSecurityDescriptorOwner, GetSecurityDescriptorControl,
-    SetSecurityDescriptorControl, IsValidSecurityDescriptor, CheckTokenMembership, AccessCheck,
-    GetFileSecurityW, SetFileSecurityW, ImpersonateSelf, RevertToSelf,
+    OpenProcessToken,
+    OpenThreadToken,
+    LookupPrivilegeValueW,
+    AdjustTokenPrivileges,
+    AllocateAndInitializeSid,
+    IsValidSid,
+    GetLengthSid,
+    EqualSid,
+    FreeSid,
+    GetAce,
+    AddAce,
+    AddAccessAllowedAce,
+    AddAccessAllowedAceEx,
+    InitializeSecurityDescriptor,
+    InitializeAcl,
+    GetAclInformation,
+    GetSecurityDescriptorDacl,
+    SetSecurityDescriptorDacl,
+    SetSecurityDescriptorGroup,
+    SetSecurityDescriptorOwner,
+    GetSecurityDescriptorControl,
+    SetSecurityDescriptorControl,
+    IsValidSecurityDescriptor,
+    CheckTokenMembership,
+    AccessCheck,
+    GetFileSecurityW,
+    SetFileSecurityW,
+    ImpersonateSelf,
+    RevertToSelf,
     Count
 };
 
@@ -86,7 +108,7 @@ private:
 // An absolute security descriptor with the access list it points at; the
 // two live and die together.
 struct AbsoluteDescriptor {
-    SECURITY_DESCRIPTOR descriptor{};
+    SECURITY_DESCRIPTOR descriptor {};
     std::vector<std::uint64_t> aclStorage;  // 8-byte aligned room for the ACL
     PSECURITY_DESCRIPTOR get() { return &descriptor; }
     PACL acl() { return reinterpret_cast<PACL>(aclStorage.data()); }
@@ -100,7 +122,6 @@ std::unique_ptr<AbsoluteDescriptor> EveryoneDescriptor(DWORD mask);
 // entries of the others, one entry allowing Users `mask` with `aceFlags`, the
 // inherited entries of the others; auto-inherited or protected as the old
 // list was. Raises SecurityError.
-std::unique_ptr<AbsoluteDescriptor> BuildUsersGrant(PSECURITY_DESCRIPTOR oldDescriptor, DWORD mask,
-                                                    DWORD aceFlags);
+std::unique_ptr<AbsoluteDescriptor> BuildUsersGrant(PSECURITY_DESCRIPTOR oldDescriptor, DWORD mask, DWORD aceFlags);
 
 }  // namespace security

@@ -35,7 +35,10 @@ private:
 // The component library, initialised for this thread while a link is made.
 class com_scope {
 public:
-    com_scope() : result_(::CoInitialize(nullptr)) {}
+    com_scope()
+        : result_(::CoInitialize(nullptr))
+    {
+    }
     com_scope(const com_scope&) = delete;
     com_scope& operator=(const com_scope&) = delete;
     ~com_scope()
@@ -57,8 +60,8 @@ std::error_code from_hresult(HRESULT hr)
 
 class win32_shell_links final : public shell_links {
 public:
-    std::error_code save(const std::wstring& link_path, const std::wstring& target,
-                         const std::wstring& working_folder) override
+    std::error_code save(
+        const std::wstring& link_path, const std::wstring& target, const std::wstring& working_folder) override
     {
         if (const std::error_code refused = check_absolute(link_path))
             return refused;
@@ -66,8 +69,8 @@ public:
         if (!com.ok())
             return from_hresult(com.result());
         com_ptr<IShellLinkW> link;
-        HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                            link.out());
+        HRESULT result =
+            ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
         if (FAILED(result))
             return from_hresult(result);
         // The results of these two are not looked at: the save decides.
@@ -77,7 +80,7 @@ public:
         result = link->QueryInterface(IID_IPersistFile, file.out());
         if (SUCCEEDED(result))
             result = file->Save(link_path.c_str(), TRUE);
-        return SUCCEEDED(result) ? std::error_code{} : from_hresult(result);
+        return SUCCEEDED(result) ? std::error_code {} : from_hresult(result);
     }
 
     void announce_association_change() override { ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr); }

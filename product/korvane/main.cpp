@@ -86,15 +86,13 @@ bool register_document_type(const std::wstring& arguments)
     const std::wstring exe = module_path();
     unique_key extension, document, command, icon;
     const std::wstring cls = product::kDocumentClass;
-    const bool ok = create_key(HKEY_CLASSES_ROOT, product::kDocumentExtension, extension)
-        && set_string(extension.get(), nullptr, cls)
-        && create_key(HKEY_CLASSES_ROOT, cls, document)
-        && set_string(document.get(), nullptr, L"Korvane Document")
-        && set_string(document.get(), product::kRegisteredWithValue, arguments)
-        && create_key(HKEY_CLASSES_ROOT, cls + L"\\shell\\open\\command", command)
-        && set_string(command.get(), nullptr, L"\"" + exe + L"\" \"%1\"")
-        && create_key(HKEY_CLASSES_ROOT, cls + L"\\DefaultIcon", icon)
-        && set_string(icon.get(), nullptr, exe + L",0");
+    const bool ok = create_key(HKEY_CLASSES_ROOT, product::kDocumentExtension, extension) &&
+        set_string(extension.get(), nullptr, cls) && create_key(HKEY_CLASSES_ROOT, cls, document) &&
+        set_string(document.get(), nullptr, L"Korvane Document") &&
+        set_string(document.get(), product::kRegisteredWithValue, arguments) &&
+        create_key(HKEY_CLASSES_ROOT, cls + L"\\shell\\open\\command", command) &&
+        set_string(command.get(), nullptr, L"\"" + exe + L"\" \"%1\"") &&
+        create_key(HKEY_CLASSES_ROOT, cls + L"\\DefaultIcon", icon) && set_string(icon.get(), nullptr, exe + L",0");
     return ok;
 }
 
@@ -117,7 +115,8 @@ options parse(int argc, wchar_t** argv)
             o.background = true;
         else if (arg.starts_with(L"/update=")) {
             const std::wstring_view digits = arg.substr(8);
-            o.update_valid = digits.size() == 16 && digits.find_first_not_of(L"0123456789abcdef") == std::wstring_view::npos;
+            o.update_valid =
+                digits.size() == 16 && digits.find_first_not_of(L"0123456789abcdef") == std::wstring_view::npos;
         } else if (arg.starts_with(L"/wait=")) {
             o.wait = true;
             o.wait_ms = static_cast<DWORD>(std::wcstoul(std::wstring(arg.substr(6)).c_str(), nullptr, 10));
@@ -137,7 +136,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 
 int show_window(HINSTANCE instance)
 {
-    WNDCLASSW wc{};
+    WNDCLASSW wc {};
     wc.lpfnWndProc = window_proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -146,7 +145,7 @@ int show_window(HINSTANCE instance)
     if (!RegisterClassW(&wc))
         return 1;
     HWND window = CreateWindowW(wc.lpszClassName, L"Korvane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, nullptr);
+        CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
     MSG msg;
@@ -165,7 +164,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     int argc = 0;
     std::unique_ptr<wchar_t*, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
-    const options o = argv ? parse(argc, argv.get()) : options{};
+    const options o = argv ? parse(argc, argv.get()) : options {};
 
     if (o.register_run) {
         // Everything after the program's own name, as the installer passed it.

@@ -54,7 +54,8 @@ std::wstring parent_folder(const std::wstring& path)
 bool delete_file(const std::wstring& path)
 {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+        GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
 // The registration run registered the product's document type.
@@ -75,8 +76,8 @@ void remove_product_path_value()
     RegDeleteValueW(key, product::kProductPathValue);
     DWORD subkeys = 0, values = 0;
     const bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                                        nullptr, nullptr, nullptr) == ERROR_SUCCESS
-        && subkeys == 0 && values == 0;
+                           nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        subkeys == 0 && values == 0;
     RegCloseKey(key);
     if (empty)
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, product::kMakerKey);
@@ -135,9 +136,9 @@ bool hand_over_removal(const std::wstring& self, const std::vector<std::wstring>
     }
     SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    SECURITY_ATTRIBUTES inherited {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const unique_handle copy_file(CreateFileW(copy.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                              &inherited, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        &inherited, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (copy_file.get() == INVALID_HANDLE_VALUE) {
         DeleteFileW(copy.c_str());
         return false;
@@ -147,15 +148,15 @@ bool hand_over_removal(const std::wstring& self, const std::vector<std::wstring>
         return false;  // closing copy_file deletes the copy
     const unique_handle self_process(raw);
 
-    std::wstring command = quoted_argument(copy) + L" /RemoveAfter "
-        + std::to_wstring(reinterpret_cast<std::uintptr_t>(self_process.get())) + L" " + quoted_argument(self);
+    std::wstring command = quoted_argument(copy) + L" /RemoveAfter " +
+        std::to_wstring(reinterpret_cast<std::uintptr_t>(self_process.get())) + L" " + quoted_argument(self);
     for (const auto& folder : folders)
         command += L" " + quoted_argument(folder);
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION process {};
     if (!CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, temp.c_str(),
-                        &startup, &process))
+            &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -193,7 +194,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     int argc = 0;
     std::unique_ptr<wchar_t*, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
     if (argv && argc >= 4 && lstrcmpiW(argv.get()[1], L"/RemoveAfter") == 0) {
-        const auto handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::wcstoull(argv.get()[2], nullptr, 10)));
+        const auto handle =
+            reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::wcstoull(argv.get()[2], nullptr, 10)));
         return remove_after(handle, argv.get()[3], std::vector<std::wstring>(argv.get() + 4, argv.get() + argc));
     }
     bool silent = false;
@@ -208,8 +210,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     log.Load(log_path);
     if (log.previousEntries.empty()) {
         if (!silent)
-            MessageBoxW(nullptr, (L"The uninstall log \"" + log_path + L"\" cannot be read.").c_str(),
-                        L"Uninstall", MB_OK | MB_ICONERROR);
+            MessageBoxW(nullptr, (L"The uninstall log \"" + log_path + L"\" cannot be read.").c_str(), L"Uninstall",
+                MB_OK | MB_ICONERROR);
         return 2;
     }
     if (!silent) {

@@ -46,8 +46,8 @@ constexpr message messages[] = {
 
 const wchar_t* find(std::uint32_t code)
 {
-    const auto it = std::find_if(std::begin(messages), std::end(messages),
-                                 [code](const message& m) { return m.code == code; });
+    const auto it =
+        std::find_if(std::begin(messages), std::end(messages), [code](const message& m) { return m.code == code; });
     return it == std::end(messages) ? nullptr : it->text;
 }
 

@@ -20,8 +20,8 @@
 namespace av::details {
 namespace {
 
-static_assert(sizeof(wchar_t) == 4 && std::endian::native == std::endian::little,
-              "wide strings are UTF-32LE in the Linux build");
+static_assert(
+    sizeof(wchar_t) == 4 && std::endian::native == std::endian::little, "wide strings are UTF-32LE in the Linux build");
 constexpr const char* wide_encoding = "UTF-32LE";
 
 thread_local std::uint32_t t_code_page = 1252;
@@ -32,18 +32,36 @@ std::string iconv_name(std::uint32_t code_page)
     if (code_page == 0 || code_page == cp_thread_acp)
         code_page = thread_code_page();
     switch (code_page) {
-    case 65001: return "UTF-8";
-    case 20127: return "ASCII";
-    case 28591: return "ISO-8859-1";
-    case 437: case 850: case 852: case 866:
-    case 874: case 932: case 936: case 949: case 950:
-    case 1250: case 1251: case 1252: case 1253: case 1254:
-    case 1255: case 1256: case 1257: case 1258: {
+    case 65001:
+        return "UTF-8";
+    case 20127:
+        return "ASCII";
+    case 28591:
+        return "ISO-8859-1";
+    case 437:
+    case 850:
+    case 852:
+    case 866:
+    case 874:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258: {
         char name[16];
         std::snprintf(name, sizeof name, "CP%u", static_cast<unsigned>(code_page));
         return name;
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -86,8 +104,8 @@ private:
 };
 
 // The output bytes of a whole conversion, for counting only.
-std::optional<std::size_t> converted_size(const iconv_handle& cd, const char* in, std::size_t in_size,
-                                          std::size_t per_input_byte)
+std::optional<std::size_t> converted_size(
+    const iconv_handle& cd, const char* in, std::size_t in_size, std::size_t per_input_byte)
 {
     std::vector<char> scratch(in_size * per_input_byte + 16);
     return cd.convert(in, in_size, scratch.data(), scratch.size());
@@ -123,8 +141,7 @@ void set_thread_code_page(std::uint32_t code_page) noexcept
 }
 
 std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, const wchar_t* from_end,
-                                              const wchar_t*& from_next, char* to, char* to_end,
-                                              char*& to_next) const
+    const wchar_t*& from_next, char* to, char* to_end, char*& to_next) const
 {
     from_next = from;
     to_next = to;
@@ -132,8 +149,7 @@ std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, 
         return ok;
     const iconv_handle cd(iconv_name(m_code_page), wide_encoding);
     const auto written = cd.convert(reinterpret_cast<const char*>(from),
-                                    static_cast<std::size_t>(from_end - from) * sizeof(wchar_t), to,
-                                    static_cast<std::size_t>(to_end - to));
+        static_cast<std::size_t>(from_end - from) * sizeof(wchar_t), to, static_cast<std::size_t>(to_end - to));
     if (!written || *written == 0)
         return error;
     from_next = from_end;
@@ -142,8 +158,7 @@ std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, 
 }
 
 std::codecvt_base::result w2a_codecvt::do_in(state_type&, const char* from, const char* from_end,
-                                             const char*& from_next, wchar_t* to, wchar_t* to_end,
-                                             wchar_t*& to_next) const
+    const char*& from_next, wchar_t* to, wchar_t* to_end, wchar_t*& to_next) const
 {
     from_next = from;
     to_next = to;
@@ -151,7 +166,7 @@ std::codecvt_base::result w2a_codecvt::do_in(state_type&, const char* from, cons
         return ok;
     const iconv_handle cd(wide_encoding, iconv_name(m_code_page));
     const auto written = cd.convert(from, static_cast<std::size_t>(from_end - from), reinterpret_cast<char*>(to),
-                                    static_cast<std::size_t>(to_end - to) * sizeof(wchar_t));
+        static_cast<std::size_t>(to_end - to) * sizeof(wchar_t));
     if (!written || *written == 0)
         return error;
     from_next = from_end;
@@ -175,7 +190,7 @@ int w2a_codecvt::do_length(state_type&, const char* from, const char* from_end, 
     if (!bytes)
         return 0;
     const std::size_t count = *bytes / sizeof(wchar_t);
-    return static_cast<int>(std::min<std::size_t>({count, max, std::size_t{0x7FFFFFFF}}));
+    return static_cast<int>(std::min<std::size_t>({count, max, std::size_t {0x7FFFFFFF}}));
 }
 
 bool equal_ignoring_case(std::wstring_view a, std::wstring_view b)
@@ -207,14 +222,14 @@ void register_resource(std::uint16_t type, std::uint16_t name, std::span<const s
 {
     resource_table& table = resources();
     const std::lock_guard lock(table.mutex);
-    table.entries[resource_key{type, name}].assign(bytes.begin(), bytes.end());
+    table.entries[resource_key {type, name}].assign(bytes.begin(), bytes.end());
 }
 
 void unregister_resource(std::uint16_t type, std::uint16_t name)
 {
     resource_table& table = resources();
     const std::lock_guard lock(table.mutex);
-    table.entries.erase(resource_key{type, name});
+    table.entries.erase(resource_key {type, name});
 }
 
 }  // namespace av::details
@@ -225,7 +240,7 @@ resource_data find_resource_data(std::uint16_t name, std::uint16_t type)
 {
     details::resource_table& table = details::resources();
     const std::lock_guard lock(table.mutex);
-    const auto found = table.entries.find(details::resource_key{type, name});
+    const auto found = table.entries.find(details::resource_key {type, name});
     if (found == table.entries.end() || found->second.empty())
         return {};
     return {found->second.data(), found->second.size()};

@@ -26,7 +26,7 @@ std::vector<std::uint8_t> file_version_block(const std::wstring& path)
     const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad())
         return {};
-    return version_resource_of_image(image).value_or(std::vector<std::uint8_t>{});
+    return version_resource_of_image(image).value_or(std::vector<std::uint8_t> {});
 }
 
 }  // namespace av::details

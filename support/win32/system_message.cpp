@@ -15,9 +15,9 @@ struct local_free {
 std::optional<std::wstring> format(std::uint32_t code, std::uint16_t language, DWORD& error)
 {
     wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code,
-        language, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+            nullptr, code, language, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     error = length == 0 ? ::GetLastError() : ERROR_SUCCESS;
     const std::unique_ptr<wchar_t, local_free> owned(buffer);
     if (length == 0 || buffer == nullptr)

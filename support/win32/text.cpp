@@ -11,8 +11,7 @@
 namespace av::details {
 
 std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, const wchar_t* from_end,
-                                              const wchar_t*& from_next, char* to, char* to_end,
-                                              char*& to_next) const
+    const wchar_t*& from_next, char* to, char* to_end, char*& to_next) const
 {
     from_next = from;
     to_next = to;
@@ -22,7 +21,7 @@ std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, 
         return error;
     const int written =
         ::WideCharToMultiByte(m_code_page, WC_NO_BEST_FIT_CHARS, from, static_cast<int>(from_end - from), to,
-                              static_cast<int>(std::min<std::ptrdiff_t>(to_end - to, 0x7FFFFFFF)), nullptr, nullptr);
+            static_cast<int>(std::min<std::ptrdiff_t>(to_end - to, 0x7FFFFFFF)), nullptr, nullptr);
     if (written <= 0)
         return error;
     from_next = from_end;
@@ -31,8 +30,7 @@ std::codecvt_base::result w2a_codecvt::do_out(state_type&, const wchar_t* from, 
 }
 
 std::codecvt_base::result w2a_codecvt::do_in(state_type&, const char* from, const char* from_end,
-                                             const char*& from_next, wchar_t* to, wchar_t* to_end,
-                                             wchar_t*& to_next) const
+    const char*& from_next, wchar_t* to, wchar_t* to_end, wchar_t*& to_next) const
 {
     from_next = from;
     to_next = to;
@@ -40,9 +38,8 @@ std::codecvt_base::result w2a_codecvt::do_in(state_type&, const char* from, cons
         return ok;
     if (from_end - from > 0x7FFFFFFF)
         return error;
-    const int written =
-        ::MultiByteToWideChar(m_code_page, MB_PRECOMPOSED, from, static_cast<int>(from_end - from), to,
-                              static_cast<int>(std::min<std::ptrdiff_t>(to_end - to, 0x7FFFFFFF)));
+    const int written = ::MultiByteToWideChar(m_code_page, MB_PRECOMPOSED, from, static_cast<int>(from_end - from), to,
+        static_cast<int>(std::min<std::ptrdiff_t>(to_end - to, 0x7FFFFFFF)));
     if (written <= 0)
         return error;
     from_next = from_end;

@@ -15,9 +15,9 @@ module_version_block own_version_block()
     static const module_version_block own = [] {
         const resource_data found = find_resource_data(1, rt_version);
         if (found.data == nullptr || found.size > 0xFFFFFFFFu)
-            return module_version_block{};
-        return module_version_block{reinterpret_cast<const std::uint8_t*>(found.data),
-                                    static_cast<std::uint32_t>(found.size)};
+            return module_version_block {};
+        return module_version_block {
+            reinterpret_cast<const std::uint8_t*>(found.data), static_cast<std::uint32_t>(found.size)};
     }();
     return own;
 }
@@ -34,8 +34,8 @@ std::vector<std::uint8_t> file_version_block(const std::wstring& path)
     return block;
 }
 
-std::optional<std::pair<const std::uint8_t*, std::uint32_t>> system_query(const std::uint8_t* block,
-                                                                         const std::wstring& sub_block)
+std::optional<std::pair<const std::uint8_t*, std::uint32_t>> system_query(
+    const std::uint8_t* block, const std::wstring& sub_block)
 {
     void* value = nullptr;
     UINT length = 0;

@@ -15,22 +15,25 @@ namespace {
 
 const std::wstring kTestAppId = L"AvAppTest";
 
-std::map<int, std::wstring> TitleMessages() {
-    return {{1000, L"Installeur"}, {2000, L"Installer"}, {6000, L"Programma di installazione"},
-            {3000, L"#"}, {1129, L"'%1' fr"}, {2129, L"'%1' will be installed in English."}};
+std::map<int, std::wstring> TitleMessages()
+{
+    return {{1000, L"Installeur"}, {2000, L"Installer"}, {6000, L"Programma di installazione"}, {3000, L"#"},
+        {1129, L"'%1' fr"}, {2129, L"'%1' will be installed in English."}};
 }
 
 class AppTest : public testing::Test {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         SetLanguage(0);
         SetMessageBoxFunction({});
     }
-    test::ScopedMessageTable messages_{TitleMessages()};
-    CInstallApp app_{kTestAppId};
+    test::ScopedMessageTable messages_ {TitleMessages()};
+    CInstallApp app_ {kTestAppId};
 };
 
-TEST_F(AppTest, FrenchNames) {
+TEST_F(AppTest, FrenchNames)
+{
     SetLanguage(0);
     EXPECT_EQ(app_.GetProductLabel(false), L"Korvane 6.03g");
     EXPECT_EQ(app_.GetProductLabel(true), L"Korvane");
@@ -39,7 +42,8 @@ TEST_F(AppTest, FrenchNames) {
     EXPECT_EQ(app_.GetApplicationTitle(true), L"Installeur \u2013 Korvane 6.03g");
 }
 
-TEST_F(AppTest, OtherLanguagesReadKorvaline) {
+TEST_F(AppTest, OtherLanguagesReadKorvaline)
+{
     for (int index : {1, 2, 5, 11, 19}) {
         SetLanguage(index);
         EXPECT_EQ(app_.GetProductLabel(false), L"Korvaline 6.03g") << index;
@@ -54,7 +58,8 @@ TEST_F(AppTest, OtherLanguagesReadKorvaline) {
     EXPECT_EQ(app_.GetApplicationTitle(false), L"Installer");
 }
 
-TEST_F(AppTest, InitialState) {
+TEST_F(AppTest, InitialState)
+{
     EXPECT_EQ(app_.m_nUpdateState, FreshInstall);
     EXPECT_TRUE(app_.m_strPreviousVersion.empty());
     EXPECT_TRUE(app_.m_installerMutex.IsValid());
@@ -73,7 +78,8 @@ TEST_F(AppTest, InitialState) {
     EXPECT_EQ(GetInstallApp(), &app_);
 }
 
-TEST_F(AppTest, UpdateStateCopiesThePreviousVersionOnlyWhenItMatters) {
+TEST_F(AppTest, UpdateStateCopiesThePreviousVersionOnlyWhenItMatters)
+{
     app_.m_strPreviousVersion = L"Korvaline 6.03f";
     struct Case {
         int state;
@@ -88,19 +94,27 @@ TEST_F(AppTest, UpdateStateCopiesThePreviousVersionOnlyWhenItMatters) {
     }
 }
 
-std::wstring TempPathOfLength(std::size_t length) {
+std::wstring TempPathOfLength(std::size_t length)
+{
     std::wstring path = L"C:\\";
-    while (path.size() < length - 1) path += L'T';
+    while (path.size() < length - 1)
+        path += L'T';
     return path + L"\\";
 }
 
 // A machine's temporary folder that answers `path`, or fails with `error`.
 class FixedTemp final : public av::platform::known_folders {
 public:
-    FixedTemp(std::wstring path, int error) : path_(std::move(path)), error_(error) {}
+    FixedTemp(std::wstring path, int error)
+        : path_(std::move(path))
+        , error_(error)
+    {
+    }
     std::error_code folder(int, std::wstring&) override { return av::win_error::make(av::win_error::file_not_found); }
-    std::error_code temp_folder(std::wstring& path) override {
-        if (error_ != 0) return av::win_error::make(error_);
+    std::error_code temp_folder(std::wstring& path) override
+    {
+        if (error_ != 0)
+            return av::win_error::make(error_);
         path = path_;
         return {};
     }
@@ -110,19 +124,23 @@ private:
     int error_;
 };
 
-TEST_F(AppTest, TempFolderNameUnderTheTemporaryPath) {
+TEST_F(AppTest, TempFolderNameUnderTheTemporaryPath)
+{
     FixedTemp temp(L"C:\\Temp\\", 0);
     std::wstring error;
     ASSERT_TRUE(app_.MakeTempFolderPath(temp, error));
     EXPECT_TRUE(error.empty());
-    const std::wregex form(L"C:\\\\Temp\\\\arvell_\\{[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}\\}");
-    EXPECT_TRUE(std::regex_match(app_.m_strTempFolder, form)) << std::string(app_.m_strTempFolder.begin(), app_.m_strTempFolder.end());
+    const std::wregex form(
+        L"C:\\\\Temp\\\\arvell_\\{[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}\\}");
+    EXPECT_TRUE(std::regex_match(app_.m_strTempFolder, form))
+        << std::string(app_.m_strTempFolder.begin(), app_.m_strTempFolder.end());
     const std::wstring first = app_.m_strTempFolder;
     ASSERT_TRUE(app_.MakeTempFolderPath(temp, error));
     EXPECT_NE(app_.m_strTempFolder, first);
 }
 
-TEST_F(AppTest, TempPathLimit) {
+TEST_F(AppTest, TempPathLimit)
+{
     for (std::size_t length : {246u, 247u, 259u}) {
         FixedTemp temp(TempPathOfLength(length), 0);
         CInstallApp app(kTestAppId);
@@ -140,7 +158,8 @@ TEST_F(AppTest, TempPathLimit) {
     }
 }
 
-TEST_F(AppTest, FailingTempPathQueryKeepsTheFolder) {
+TEST_F(AppTest, FailingTempPathQueryKeepsTheFolder)
+{
     app_.m_strTempFolder = L"C:\\Earlier";
     FixedTemp temp(L"", 5);
     std::wstring error;
@@ -149,7 +168,8 @@ TEST_F(AppTest, FailingTempPathQueryKeepsTheFolder) {
     EXPECT_EQ(app_.m_strTempFolder, L"C:\\Earlier");
 }
 
-TEST_F(AppTest, ChoosingALanguageWithTexts) {
+TEST_F(AppTest, ChoosingALanguageWithTexts)
+{
     std::vector<std::wstring> boxes;
     SetMessageBoxFunction([&boxes](const std::wstring& text, std::uint32_t) {
         boxes.push_back(text);
@@ -164,7 +184,8 @@ TEST_F(AppTest, ChoosingALanguageWithTexts) {
     EXPECT_EQ(reloads, 1);
 }
 
-TEST_F(AppTest, ChoosingALanguageWithoutTextsFallsBackToEnglish) {
+TEST_F(AppTest, ChoosingALanguageWithoutTextsFallsBackToEnglish)
+{
     std::vector<std::pair<std::wstring, std::uint32_t>> boxes;
     SetMessageBoxFunction([&boxes](const std::wstring& text, std::uint32_t type) {
         boxes.emplace_back(text, type);

@@ -19,7 +19,8 @@ constexpr wchar_t kPathValue[] = L"Korvane 6 Path";
 
 class InstalledProgramPath : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         auto machine = platform::system_registry().local_machine();
         bool created = false;
         ASSERT_FALSE(machine->create_subkey(kMakerKey, platform::key_access::all, key_, created));
@@ -29,16 +30,19 @@ protected:
         ASSERT_FALSE(platform::system_known_folders().temp_folder(folder));
         ASSERT_FALSE(fs.temp_file_name(folder, L"avp", program_));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         key_->delete_value(kPathValue);
         key_.reset();
-        if (createdKey_) platform::system_registry().local_machine()->delete_subkey_tree(kMakerKey);
+        if (createdKey_)
+            platform::system_registry().local_machine()->delete_subkey_tree(kMakerKey);
         platform::system_file_system().delete_file(program_);
     }
 
     void Store(const platform::registry_value& value) { ASSERT_FALSE(key_->set_value(kPathValue, value)); }
 
-    std::wstring Read() {
+    std::wstring Read()
+    {
         CInstallApp app(L"AvInstalledPathTest");
         return app.GetInstalledProgramPath();
     }
@@ -48,23 +52,27 @@ protected:
     std::wstring program_;
 };
 
-TEST_F(InstalledProgramPath, GoodValueNamesTheProgram) {
+TEST_F(InstalledProgramPath, GoodValueNamesTheProgram)
+{
     Store(platform::string_value(program_));
     EXPECT_EQ(Read(), program_);
     Store(platform::string_value(program_, platform::reg_expand_sz));
     EXPECT_EQ(Read(), program_);
 }
 
-TEST_F(InstalledProgramPath, MissingValueOrKeyGivesNothing) {
+TEST_F(InstalledProgramPath, MissingValueOrKeyGivesNothing)
+{
     EXPECT_EQ(Read(), L"");
 }
 
-TEST_F(InstalledProgramPath, DwordGivesNothing) {
+TEST_F(InstalledProgramPath, DwordGivesNothing)
+{
     Store(platform::dword_value(7));
     EXPECT_EQ(Read(), L"");
 }
 
-TEST_F(InstalledProgramPath, StringWithoutTerminatorGivesNothing) {
+TEST_F(InstalledProgramPath, StringWithoutTerminatorGivesNothing)
+{
     // The registry adds a terminator the caller forgot when the character
     // after the data is one, so the data stops before a character that is not.
     const platform::registry_value longer = platform::string_value(program_ + L"X");
@@ -75,18 +83,21 @@ TEST_F(InstalledProgramPath, StringWithoutTerminatorGivesNothing) {
     EXPECT_EQ(Read(), L"");
 }
 
-TEST_F(InstalledProgramPath, DeletedFileGivesNothing) {
+TEST_F(InstalledProgramPath, DeletedFileGivesNothing)
+{
     Store(platform::string_value(program_));
     ASSERT_FALSE(platform::system_file_system().delete_file(program_));
     EXPECT_EQ(Read(), L"");
 }
 
-TEST_F(InstalledProgramPath, EnvironmentReferencesAreNotExpanded) {
+TEST_F(InstalledProgramPath, EnvironmentReferencesAreNotExpanded)
+{
     Store(platform::string_value(L"%TEMP%\\Korvane.exe", platform::reg_expand_sz));
     EXPECT_EQ(Read(), L"");
 }
 
-TEST_F(InstalledProgramPath, ReadOncePerApplication) {
+TEST_F(InstalledProgramPath, ReadOncePerApplication)
+{
     Store(platform::string_value(program_));
     CInstallApp app(L"AvInstalledPathTest");
     EXPECT_EQ(app.GetInstalledProgramPath(), program_);

@@ -21,13 +21,10 @@ TEST(DecideUpdateState, ComparesFileVersionsAsUnsignedNumbers)
         std::uint64_t installed;
         int state;
     } cases[] = {
-        {true, 0x0006000300070001ull, SameVersion},
-        {true, 0x0006000300070002ull, NewerInstalled},
-        {true, 0x0006000400000000ull, NewerInstalled},
-        {true, 0x0006000300060009ull, Upgrade},
+        {true, 0x0006000300070001ull, SameVersion}, {true, 0x0006000300070002ull, NewerInstalled},
+        {true, 0x0006000400000000ull, NewerInstalled}, {true, 0x0006000300060009ull, Upgrade},
         {true, 0x0005006300000000ull, Upgrade},  // 5.99.0.0
-        {true, 0xFFFF000000000000ull, NewerInstalled},
-        {false, 0, SameVersion},                  // no readable version block
+        {true, 0xFFFF000000000000ull, NewerInstalled}, {false, 0, SameVersion},  // no readable version block
     };
     for (const Case& c : cases)
         EXPECT_EQ(DecideUpdateState(c.hasVersion, c.installed, kProductVersion), c.state) << std::hex << c.installed;
@@ -62,14 +59,15 @@ TEST(Detection, ThePreviousLogIsFoundNextToTheUninstallerTheProgramListNames)
     auto& registry = av::platform::system_registry();
     std::unique_ptr<av::platform::registry_key> key;
     bool created = false;
-    ASSERT_FALSE(av::platform::create_key(registry, L"Software\\Arvell & Divizere", av::platform::key_access::all,
-                                          key, created));
+    ASSERT_FALSE(av::platform::create_key(
+        registry, L"Software\\Arvell & Divizere", av::platform::key_access::all, key, created));
     ASSERT_FALSE(key->set_value(L"Korvane 6 Path", av::platform::string_value(program)));
     std::unique_ptr<av::platform::registry_key> uninstall;
-    ASSERT_FALSE(av::platform::create_key(registry, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6",
-                                          av::platform::key_access::all, uninstall, created));
-    ASSERT_FALSE(uninstall->set_value(L"UninstallString",
-                                      av::platform::string_value(av::test::join(other, L"Uninstall.exe"))));
+    ASSERT_FALSE(
+        av::platform::create_key(registry, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6",
+            av::platform::key_access::all, uninstall, created));
+    ASSERT_FALSE(
+        uninstall->set_value(L"UninstallString", av::platform::string_value(av::test::join(other, L"Uninstall.exe"))));
 
     {
         CInstallApp app(L"AvDetectionTest");

@@ -16,10 +16,12 @@
 
 namespace {
 
-int WaitForQuit(const wchar_t* ready, const wchar_t* quit) {
+int WaitForQuit(const wchar_t* ready, const wchar_t* quit)
+{
     const HANDLE readyEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, ready);
     const HANDLE quitEvent = OpenEventW(SYNCHRONIZE, FALSE, quit);
-    if (readyEvent == nullptr || quitEvent == nullptr) return 4;
+    if (readyEvent == nullptr || quitEvent == nullptr)
+        return 4;
     SetEvent(readyEvent);
     WaitForSingleObject(quitEvent, 120000);
     CloseHandle(readyEvent);
@@ -29,21 +31,24 @@ int WaitForQuit(const wchar_t* ready, const wchar_t* quit) {
 
 }  // namespace
 
-int main() {
+int main()
+{
     int argc = 0;
-    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc),
-                                                           &LocalFree);
-    if (!argv || argc < 3) return 2;
+    const std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(CommandLineToArgvW(GetCommandLineW(), &argc), &LocalFree);
+    if (!argv || argc < 3)
+        return 2;
     const std::wstring mode = argv.get()[1];
     const std::wstring name = argv.get()[2];
     if (mode == L"trylock") {
         NamedMutex mutex(name);
         return mutex.TryLock() ? 0 : 1;
     }
-    if (argc < 5) return 2;
+    if (argc < 5)
+        return 2;
     if (mode == L"mutex") {
         NamedMutex mutex(name);
-        if (!mutex.TryLock()) return 3;
+        if (!mutex.TryLock())
+            return 3;
         return WaitForQuit(argv.get()[3], argv.get()[4]);
     }
     if (mode == L"counter") {

@@ -21,9 +21,9 @@ class Registration : public testing::Test {
 protected:
     av::test::scratch_folder scratch;
     file_system& fs = system_file_system();
-    memory_registry registry{fs};
-    av::test::machine_of sandbox{fs, registry, scratch.path()};
-    UninstallLog log{sandbox};
+    memory_registry registry {fs};
+    av::test::machine_of sandbox {fs, registry, scratch.path()};
+    UninstallLog log {sandbox};
 
     UninstallRegistration Values() const
     {
@@ -55,8 +55,8 @@ protected:
         // Windows always has the key that holds the programs' entries.
         std::unique_ptr<registry_key> root;
         bool created = false;
-        ASSERT_FALSE(create_key(registry, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                                key_access::all, root, created));
+        ASSERT_FALSE(create_key(
+            registry, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", key_access::all, root, created));
     }
 };
 
@@ -68,17 +68,15 @@ TEST_F(Registration, FirstInstallationWritesFifteenValuesInOrderAndARollbackDele
     ASSERT_FALSE(open_key(registry, kKeyPath, key_access::read, key));
     std::vector<std::wstring> names;
     ASSERT_FALSE(key->value_names(names));
-    const std::vector<std::wstring> expected = {L"DisplayName", L"UninstallString", L"DisplayIcon",
-                                                L"DisplayVersion", L"Publisher", L"URLInfoAbout",
-                                                L"HelpLink", L"URLUpdateInfo", L"HelpTelephone",
-                                                L"NoModify", L"NoRepair", L"AvLanguage",
-                                                L"QuietUninstallString", L"InstallLocation", L"EstimatedSize"};
+    const std::vector<std::wstring> expected = {L"DisplayName", L"UninstallString", L"DisplayIcon", L"DisplayVersion",
+        L"Publisher", L"URLInfoAbout", L"HelpLink", L"URLUpdateInfo", L"HelpTelephone", L"NoModify", L"NoRepair",
+        L"AvLanguage", L"QuietUninstallString", L"InstallLocation", L"EstimatedSize"};
     EXPECT_EQ(names, expected);
 
     // A package manager runs the quiet command as it stands: the path with
     // its spaces quoted, then the uninstaller's silent switch.
     EXPECT_EQ(StringOf(kKeyPath, L"QuietUninstallString"),
-              L"\"C:\\Program Files\\Arvell & Divizere\\Korvaline 6\\Uninstall.exe\" /S");
+        L"\"C:\\Program Files\\Arvell & Divizere\\Korvaline 6\\Uninstall.exe\" /S");
     EXPECT_EQ(StringOf(kKeyPath, L"InstallLocation"), Values().installFolder);
 
     // Paths with spaces stay unquoted; strings carry their terminator.
@@ -89,7 +87,7 @@ TEST_F(Registration, FirstInstallationWritesFifteenValuesInOrderAndARollbackDele
     EXPECT_EQ(StringOf(kKeyPath, L"DisplayIcon"), Values().mainProgramPath + L",0");
     EXPECT_EQ(StringOf(kKeyPath, L"DisplayVersion"), L"6.3.7.1");
     for (const auto& [name, number] :
-         {std::pair{L"NoModify", 1u}, {L"NoRepair", 1u}, {L"AvLanguage", 1u}, {L"EstimatedSize", 5321u}}) {
+        {std::pair {L"NoModify", 1u}, {L"NoRepair", 1u}, {L"AvLanguage", 1u}, {L"EstimatedSize", 5321u}}) {
         registry_value value;
         std::uint32_t read = 0;
         ASSERT_FALSE(key->query_value(name, value));
@@ -143,8 +141,8 @@ TEST_F(Registration, AFailedDisplayNameFailsTheRegistrationButWritesTheRest)
 {
     fault_plan plan;
     faulty_registry faulty(registry, plan);
-    av::test::machine_of faultyMachine{fs, faulty, scratch.path()};
-    UninstallLog faultyLog{faultyMachine};
+    av::test::machine_of faultyMachine {fs, faulty, scratch.path()};
+    UninstallLog faultyLog {faultyMachine};
     faultyLog.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
     plan.fail_when([](operation op, const std::wstring& subject) {
         return op == operation::set_value && subject.ends_with(L"\\DisplayName");
@@ -165,8 +163,8 @@ TEST_F(Registration, AnExistingKeyThatCannotBeSavedIsLeftUntouched)
     key.reset();
     fault_plan plan;
     faulty_registry faulty(registry, plan);
-    av::test::machine_of faultyMachine{fs, faulty, scratch.path()};
-    UninstallLog faultyLog{faultyMachine};
+    av::test::machine_of faultyMachine {fs, faulty, scratch.path()};
+    UninstallLog faultyLog {faultyMachine};
     faultyLog.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
     plan.fail_when([](operation op, const std::wstring&) { return op == operation::save_key; });
 

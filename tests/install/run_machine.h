@@ -42,13 +42,14 @@ public:
 class run_machine {
 public:
     explicit run_machine(const std::wstring& root)
-        : folders(root, join(root, L"Temp")), links(platform::system_file_system())
+        : folders(root, join(root, L"Temp"))
+        , links(platform::system_file_system())
     {
         platform::file_system& fs = platform::system_file_system();
         (void)platform::create_folder_tree(fs, join(root, L"Temp"));
         for (const int id : {platform::csidl::program_files, platform::csidl::common_appdata, platform::csidl::appdata,
-                             platform::csidl::common_desktop, platform::csidl::desktop_directory,
-                             platform::csidl::common_programs, platform::csidl::programs}) {
+                 platform::csidl::common_desktop, platform::csidl::desktop_directory, platform::csidl::common_programs,
+                 platform::csidl::programs}) {
             std::wstring path;
             if (!folders.folder(id, path))
                 (void)platform::create_folder_tree(fs, path);
@@ -57,7 +58,7 @@ public:
         std::unique_ptr<platform::registry_key> key;
         bool created = false;
         (void)platform::create_key(registry, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                                   platform::key_access::all, key, created);
+            platform::key_access::all, key, created);
     }
     run_machine(const run_machine&) = delete;
     run_machine& operator=(const run_machine&) = delete;
@@ -74,9 +75,9 @@ public:
     platform::file_shell_links links;
     recording_processes processes;
     answering_rights rights;
-    const platform::machine machine{platform::system_file_system(), registry, folders, processes, links, rights};
+    const platform::machine machine {platform::system_file_system(), registry, folders, processes, links, rights};
     platform::fault_plan plan;
-    platform::faulty_machine faulty{machine, plan};
+    platform::faulty_machine faulty {machine, plan};
 };
 
 }  // namespace av::test

@@ -53,9 +53,9 @@ public:
     void SetStatus(const std::wstring& text) override { status = text; }
     void SetStatusPath(const std::wstring& text) override { status = text; }
     void AppendLogLine(const std::wstring& text, bool separator) override { log += separator ? L"----\r\n" : text; }
-    void ShowProgress(bool) override {}
-    void SetProgress(unsigned long long, unsigned long long) override {}
-    void PumpMessages() override {}
+    void ShowProgress(bool) override { }
+    void SetProgress(unsigned long long, unsigned long long) override { }
+    void PumpMessages() override { }
     std::wstring& MainProgramPath() override { return main; }
     std::wstring& UninstallerPath() override { return uninstaller; }
     std::wstring main, uninstaller;
@@ -66,7 +66,8 @@ public:
 // rights with the scratch folder's known folders and a stand-in product.
 class sweep_machine {
 public:
-    explicit sweep_machine(const std::wstring& root) : base(root)
+    explicit sweep_machine(const std::wstring& root)
+        : base(root)
     {
 #ifdef _WIN32
         ClearRegistry();
@@ -83,14 +84,13 @@ public:
 
     av::test::run_machine base;
 #ifdef _WIN32
-    const av::platform::machine machine{av::platform::system_file_system(), av::platform::system_registry(),
-                                        base.folders, base.processes, av::platform::system_shell_links(),
-                                        av::platform::system_access_rights()};
+    const av::platform::machine machine {av::platform::system_file_system(), av::platform::system_registry(),
+        base.folders, base.processes, av::platform::system_shell_links(), av::platform::system_access_rights()};
 #else
     const av::platform::machine& machine = base.machine;
 #endif
     av::platform::fault_plan& plan = base.plan;
-    av::platform::faulty_machine faulty{machine, plan};
+    av::platform::faulty_machine faulty {machine, plan};
 
 private:
     void ClearRegistry()
@@ -111,9 +111,12 @@ enum class Situation { FreshInstall, Reinstall, Update };
 const char* Name(Situation s)
 {
     switch (s) {
-    case Situation::FreshInstall: return "FreshInstall";
-    case Situation::Reinstall: return "Reinstall";
-    case Situation::Update: return "Update";
+    case Situation::FreshInstall:
+        return "FreshInstall";
+    case Situation::Reinstall:
+        return "Reinstall";
+    case Situation::Update:
+        return "Update";
     }
     return "?";
 }
@@ -121,10 +124,14 @@ const char* Name(Situation s)
 // The page, noting where in the machine's calls each step's line began.
 class SweepPage : public RecordingPage {
 public:
-    explicit SweepPage(const av::platform::fault_plan& plan) : plan_(plan) {}
+    explicit SweepPage(const av::platform::fault_plan& plan)
+        : plan_(plan)
+    {
+    }
     void AppendLogLine(const std::wstring& text, bool separator) override
     {
-        if (text == L"Shortcuts Creation..." || text == L"Registry Data Writing..." || text == L"Installation Data Writing...")
+        if (text == L"Shortcuts Creation..." || text == L"Registry Data Writing..." ||
+            text == L"Installation Data Writing...")
             stepStarts[text] = plan_.count();
         RecordingPage::AppendLogLine(text, separator);
     }
@@ -136,8 +143,8 @@ private:
 
 class RunSweep : public testing::TestWithParam<Situation> {
 protected:
-    test::ScopedMessageTable messages{test::InstallerStrings()};
-    test::ScopedLanguage english{1};
+    test::ScopedMessageTable messages {test::InstallerStrings()};
+    test::ScopedLanguage english {1};
     const std::string payload = SamplePayload();
 
     bool RunOn(CInstallApp& app, RecordingPage& page, const av::platform::machine& machine)
@@ -148,11 +155,12 @@ protected:
 
     struct world {
         av::test::scratch_folder scratch;
-        sweep_machine m{scratch.path()};
+        sweep_machine m {scratch.path()};
         std::wstring installFolder, menuFolder;
 
-        world() : installFolder(join(m.base.folder(av::platform::csidl::program_files), L"Korvaline 6")),
-                  menuFolder(join(m.base.folder(av::platform::csidl::common_programs), L"Korvaline 6"))
+        world()
+            : installFolder(join(m.base.folder(av::platform::csidl::program_files), L"Korvaline 6"))
+            , menuFolder(join(m.base.folder(av::platform::csidl::common_programs), L"Korvaline 6"))
         {
         }
         struct state {
@@ -162,7 +170,7 @@ protected:
         state snapshot()
         {
             return {av::test::snapshot_tree(scratch.path()), av::test::snapshot_key(m.machine.registry, kUninstallKey),
-                    av::test::snapshot_key(m.machine.registry, kMakerKey)};
+                av::test::snapshot_key(m.machine.registry, kMakerKey)};
         }
     };
 
@@ -221,8 +229,8 @@ protected:
     {
         CInstallApp app(L"AvSweep", w.m.faulty.get());
         Prepare(app, w);
-        app.m_uninstallLog.Load(situation == Situation::FreshInstall ? std::wstring()
-                                                                     : join(w.installFolder, L"Uninstall.ulog"));
+        app.m_uninstallLog.Load(
+            situation == Situation::FreshInstall ? std::wstring() : join(w.installFolder, L"Uninstall.ulog"));
         if (situation == Situation::Reinstall)
             app.m_nUpdateState = SameVersion;
         if (situation == Situation::Update) {
@@ -256,7 +264,8 @@ TEST_P(RunSweep, EveryFailedOperationLeavesTheMachineAsBeforeOrTheRunGoesOnWithT
     }
     std::size_t productPathCall = 0;
     for (std::size_t i = 0; i < clean.calls.size(); ++i)
-        if (clean.calls[i].op == av::platform::operation::set_value && clean.calls[i].subject.ends_with(L"Korvane 6 Path"))
+        if (clean.calls[i].op == av::platform::operation::set_value &&
+            clean.calls[i].subject.ends_with(L"Korvane 6 Path"))
             productPathCall = i + 1;
     ASSERT_NE(productPathCall, 0u);
 
@@ -267,8 +276,8 @@ TEST_P(RunSweep, EveryFailedOperationLeavesTheMachineAsBeforeOrTheRunGoesOnWithT
         if (k % 8 == 1 || k == productPathCall || k > clean.calls.size())
             return true;
         const auto& call = clean.calls[k - 1];
-        return call.op == av::platform::operation::save_link || call.op == av::platform::operation::run_process
-               || (call.op == av::platform::operation::create_file && call.subject.ends_with(L"Uninstall.ulog"));
+        return call.op == av::platform::operation::save_link || call.op == av::platform::operation::run_process ||
+            (call.op == av::platform::operation::create_file && call.subject.ends_with(L"Uninstall.ulog"));
 #else
         (void)k;
         return true;
@@ -286,7 +295,7 @@ TEST_P(RunSweep, EveryFailedOperationLeavesTheMachineAsBeforeOrTheRunGoesOnWithT
             break;  // the run made fewer than k calls: every one was failed once
         const auto& failed = o.calls[k - 1];
         SCOPED_TRACE("call " + std::to_string(k) + ": " + av::platform::operation_name(failed.op) + " " +
-                     std::string(failed.subject.begin(), failed.subject.end()));
+            std::string(failed.subject.begin(), failed.subject.end()));
         if (!o.installed) {
             ++failedRuns;
             // Only the file phase and the product path value fail the run, and
@@ -316,7 +325,7 @@ TEST_P(RunSweep, EveryFailedOperationLeavesTheMachineAsBeforeOrTheRunGoesOnWithT
         }
         if (failed.op == av::platform::operation::run_process ||
             (failed.op == av::platform::operation::set_value &&
-             (failed.subject.ends_with(L"\\DisplayName") || failed.subject.ends_with(L"\\UninstallString")))) {
+                (failed.subject.ends_with(L"\\DisplayName") || failed.subject.ends_with(L"\\UninstallString")))) {
             EXPECT_EQ(line(L"Registry Data Writing..."), L"Registry Data Writing...Failed");
         }
         if (failed.op == av::platform::operation::create_file && failed.subject.ends_with(L"Uninstall.ulog")) {
@@ -338,11 +347,11 @@ TEST_P(RunSweep, EveryFailedOperationLeavesTheMachineAsBeforeOrTheRunGoesOnWithT
 
 #ifdef _WIN32
 INSTANTIATE_TEST_SUITE_P(Situations, RunSweep, testing::Values(Situation::FreshInstall),
-                         [](const auto& info) { return std::string(Name(info.param)); });
+    [](const auto& info) { return std::string(Name(info.param)); });
 #else
 INSTANTIATE_TEST_SUITE_P(Situations, RunSweep,
-                         testing::Values(Situation::FreshInstall, Situation::Reinstall, Situation::Update),
-                         [](const auto& info) { return std::string(Name(info.param)); });
+    testing::Values(Situation::FreshInstall, Situation::Reinstall, Situation::Update),
+    [](const auto& info) { return std::string(Name(info.param)); });
 #endif
 
 }  // namespace

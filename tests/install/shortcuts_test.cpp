@@ -36,7 +36,8 @@ TEST(CreateShortcut, NamesAndLimits)
     EXPECT_FALSE(create_shortcut(av::platform::system_shell_links(), L"Korvane.exe", scratch.path(), nullptr, &link));
     const std::wstring deep = join(scratch.path(), std::wstring(260 - scratch.path().size() - 6, L'x'));
     EXPECT_FALSE(create_shortcut(av::platform::system_shell_links(), target, deep, &name, &link));
-    EXPECT_FALSE(create_shortcut(av::platform::system_shell_links(), target, scratch.path() + L"/missing folder", &name, &link));
+    EXPECT_FALSE(
+        create_shortcut(av::platform::system_shell_links(), target, scratch.path() + L"/missing folder", &name, &link));
 }
 
 class ShortcutStep : public testing::Test {
@@ -44,7 +45,10 @@ protected:
     // The all-users desktop in the scratch folder; every other folder missing.
     class desktop_only final : public av::platform::known_folders {
     public:
-        explicit desktop_only(std::wstring root) : root_(std::move(root)) {}
+        explicit desktop_only(std::wstring root)
+            : root_(std::move(root))
+        {
+        }
         std::error_code folder(int csidl, std::wstring& path) override
         {
             if (csidl != av::platform::csidl::common_desktop)
@@ -64,18 +68,14 @@ protected:
 
     av::test::scratch_folder scratch;
     av::platform::file_system& fs = av::platform::system_file_system();
-    av::platform::memory_registry registry{fs};
-    desktop_only folders{scratch.path()};
+    av::platform::memory_registry registry {fs};
+    desktop_only folders {scratch.path()};
     av::platform::fault_plan plan;
-    const av::platform::machine inner{fs,
-                                      registry,
-                                      folders,
-                                      av::platform::system_processes(),
-                                      av::platform::system_shell_links(),
-                                      av::platform::system_access_rights()};
-    av::platform::faulty_machine faulty{inner, plan};
+    const av::platform::machine inner {fs, registry, folders, av::platform::system_processes(),
+        av::platform::system_shell_links(), av::platform::system_access_rights()};
+    av::platform::faulty_machine faulty {inner, plan};
     const av::platform::machine& machine = faulty.get();
-    UninstallLog log{machine};
+    UninstallLog log {machine};
     ShortcutRequest request;
 
     void SetUp() override
@@ -136,15 +136,14 @@ TEST_F(ShortcutStep, AStartMenuPathTooLongFailsBothMenuShortcutsButNotTheDesktop
             outcomes.push_back(e.succeeded);
             EXPECT_EQ(e.path.empty(), !e.succeeded);
         }
-    EXPECT_EQ(outcomes, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(outcomes, (std::vector<bool> {false, false, true}));
 }
 
 TEST_F(ShortcutStep, WithoutADesktopFolderTheDesktopShortcutFailsAndNothingIsWrittenElsewhere)
 {
     request.desktop = true;
-    plan.fail_when([](av::platform::operation op, const std::wstring&) {
-        return op == av::platform::operation::known_folder;
-    });
+    plan.fail_when(
+        [](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::known_folder; });
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(std::filesystem::path(scratch.path()));
     const bool made = create_shortcuts(machine, log, request);
@@ -169,9 +168,8 @@ TEST_F(ShortcutStep, AnEarlierShortcutThatCannotBeMovedAsideIsNotOverwritten)
     previous.path = earlier;
     previous.succeeded = true;
     log.previousEntries.push_back(previous);
-    plan.fail_when([](av::platform::operation op, const std::wstring&) {
-        return op == av::platform::operation::move_file;
-    });
+    plan.fail_when(
+        [](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::move_file; });
     request.desktop = true;
     EXPECT_FALSE(create_shortcuts(machine, log, request));
     std::string bytes;

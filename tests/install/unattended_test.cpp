@@ -16,7 +16,7 @@ TEST(InstallerOptions, AcceptedCommandLines)
         bool suppress;
         bool help;
         const wchar_t* folder;  // nullptr: none
-        int language;           // -1: none
+        int language;  // -1: none
         bool noIcons;
         const wchar_t* log;
     };
@@ -29,13 +29,13 @@ TEST(InstallerOptions, AcceptedCommandLines)
         {L"/?", false, false, false, true, nullptr, -1, false, nullptr},
         {L"/help /LANG=0", false, false, false, true, nullptr, 0, false, nullptr},
         {L"/S /DIR=\"D:\\My Apps\\Korvane\" /LANG=2 /NOICONS", true, false, false, false, L"D:\\My Apps\\Korvane", 2,
-         true, nullptr},
+            true, nullptr},
         {L"/verysilent /log=\"C:\\logs\\run log.txt\"", true, false, false, false, nullptr, -1, false,
-         L"C:\\logs\\run log.txt"},
+            L"C:\\logs\\run log.txt"},
         {L"/S /D=C:\\Program Files\\Korvane 6", true, false, false, false, L"C:\\Program Files\\Korvane 6", -1, false,
-         nullptr},
+            nullptr},
         {L"/DIR=\\\\server\\share\\Korvane", false, false, false, false, L"\\\\server\\share\\Korvane", -1, false,
-         nullptr},
+            nullptr},
         {L"/LANG=0", false, false, false, false, nullptr, 0, false, nullptr},
     };
     for (const auto& c : cases) {
@@ -111,9 +111,9 @@ TEST(InstallerOptions, WhatEachModeShowsAndAnswers)
         bool unattended;
         bool answersByDefault;
     };
-    for (const mode& m : {mode{L"", false, false, false}, mode{L"/SUPPRESSMSGBOXES", false, false, false},
-                          mode{L"/SILENT", false, true, false}, mode{L"/SILENT /SUPPRESSMSGBOXES", false, true, true},
-                          mode{L"/VERYSILENT", true, true, true}}) {
+    for (const mode& m : {mode {L"", false, false, false}, mode {L"/SUPPRESSMSGBOXES", false, false, false},
+             mode {L"/SILENT", false, true, false}, mode {L"/SILENT /SUPPRESSMSGBOXES", false, true, true},
+             mode {L"/VERYSILENT", true, true, true}}) {
         InstallerOptions o;
         CommandLineError error;
         ASSERT_TRUE(ParseInstallerOptions(m.line, o, error));
@@ -127,15 +127,14 @@ TEST(InstallFolder, OnlyAbsoluteFoldersShorterThan260Characters)
 {
     const std::wstring deep = L"C:\\" + std::wstring(256, L'k');  // 259 characters
     for (const std::wstring& folder :
-         {std::wstring(L"C:\\Program Files\\Korvane"), std::wstring(L"d:/Apps"), std::wstring(L"C:\\"),
-          std::wstring(L"\\\\server\\share"), std::wstring(L"\\\\server\\share\\Apps\\Korvane"), deep})
+        {std::wstring(L"C:\\Program Files\\Korvane"), std::wstring(L"d:/Apps"), std::wstring(L"C:\\"),
+            std::wstring(L"\\\\server\\share"), std::wstring(L"\\\\server\\share\\Apps\\Korvane"), deep})
         EXPECT_TRUE(IsAcceptedInstallFolder(folder)) << testing::PrintToString(folder);
-    for (const std::wstring& folder :
-         {std::wstring(L""), std::wstring(L"Korvane"), std::wstring(L"..\\Korvane"), std::wstring(L".\\Korvane"),
-          std::wstring(L"\\Apps"), std::wstring(L"C:"), std::wstring(L"C:Korvane"), std::wstring(L"\\\\server"),
-          std::wstring(L"\\\\server\\"), std::wstring(L"\\\\?\\C:\\Korvane"), std::wstring(L"\\\\.\\C:\\Korvane"),
-          std::wstring(L"C:\\Kor*vane"), std::wstring(L"C:\\a|b"), std::wstring(L"C:\\a:b"), deep + L"k",
-          L"C:\\" + std::wstring(297, L'k'), std::wstring(L"1:\\Korvane")})
+    for (const std::wstring& folder : {std::wstring(L""), std::wstring(L"Korvane"), std::wstring(L"..\\Korvane"),
+             std::wstring(L".\\Korvane"), std::wstring(L"\\Apps"), std::wstring(L"C:"), std::wstring(L"C:Korvane"),
+             std::wstring(L"\\\\server"), std::wstring(L"\\\\server\\"), std::wstring(L"\\\\?\\C:\\Korvane"),
+             std::wstring(L"\\\\.\\C:\\Korvane"), std::wstring(L"C:\\Kor*vane"), std::wstring(L"C:\\a|b"),
+             std::wstring(L"C:\\a:b"), deep + L"k", L"C:\\" + std::wstring(297, L'k'), std::wstring(L"1:\\Korvane")})
         EXPECT_FALSE(IsAcceptedInstallFolder(folder)) << testing::PrintToString(folder);
 }
 
@@ -145,19 +144,19 @@ TEST(DefaultBoxAnswer, TheDefaultButtonOfEachButtonSet)
         std::uint32_t type;
         int answer;
     };
-    for (const box& b : {box{0x0, 1},          // OK
-                         box{0x30, 1},         // OK with an icon
-                         box{0x1, 1},          // OK, Cancel
-                         box{0x101, 2},        // OK, Cancel; Cancel the default
-                         box{0x4, 6},          // Yes, No
-                         box{0x124, 7},        // Yes, No, question icon, No the default (the exit question)
-                         box{0x3, 6},          // Yes, No, Cancel
-                         box{0x203, 2},        // Yes, No, Cancel; Cancel the default
-                         box{0x5, 4},          // Retry, Cancel
-                         box{0x105, 2},        // Retry, Cancel; Cancel the default
-                         box{0x2, 3},          // Abort, Retry, Ignore
-                         box{0x6, 2},          // Cancel, Try Again, Continue
-                         box{0x301, 1}})       // a Help button named default: the first instead
+    for (const box& b : {box {0x0, 1},  // OK
+             box {0x30, 1},  // OK with an icon
+             box {0x1, 1},  // OK, Cancel
+             box {0x101, 2},  // OK, Cancel; Cancel the default
+             box {0x4, 6},  // Yes, No
+             box {0x124, 7},  // Yes, No, question icon, No the default (the exit question)
+             box {0x3, 6},  // Yes, No, Cancel
+             box {0x203, 2},  // Yes, No, Cancel; Cancel the default
+             box {0x5, 4},  // Retry, Cancel
+             box {0x105, 2},  // Retry, Cancel; Cancel the default
+             box {0x2, 3},  // Abort, Retry, Ignore
+             box {0x6, 2},  // Cancel, Try Again, Continue
+             box {0x301, 1}})  // a Help button named default: the first instead
         EXPECT_EQ(DefaultBoxAnswer(b.type), b.answer) << std::hex << b.type;
 }
 

@@ -13,7 +13,9 @@ namespace test {
 
 class ScopedMessageTable {
 public:
-    explicit ScopedMessageTable(std::map<int, std::wstring> table) : table_(std::move(table)) {
+    explicit ScopedMessageTable(std::map<int, std::wstring> table)
+        : table_(std::move(table))
+    {
         av::locale::set_message_source([this](int id) {
             const auto it = table_.find(id);
             return it == table_.end() ? std::wstring() : it->second;

@@ -74,7 +74,8 @@ namespace {
 void print(const std::wstring& line)
 {
     const std::wstring text = line + L"\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
@@ -107,7 +108,10 @@ using com_ptr = std::unique_ptr<Interface, com_releaser<Interface>>;
 
 class com_library {
 public:
-    com_library() : ok_(SUCCEEDED(CoInitialize(nullptr))) {}
+    com_library()
+        : ok_(SUCCEEDED(CoInitialize(nullptr)))
+    {
+    }
     ~com_library()
     {
         if (ok_)
@@ -127,8 +131,8 @@ int read_link(const wchar_t* file)
     com_ptr<IShellLinkW> link;
     {
         IShellLinkW* raw = nullptr;
-        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                    reinterpret_cast<void**>(&raw))))
+        if (FAILED(CoCreateInstance(
+                CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&raw))))
             return 3;
         link.reset(raw);
     }
@@ -220,7 +224,7 @@ bool dump_key(HKEY root, const std::wstring& display, const std::wstring& path)
 
     DWORD subkey_count = 0, max_subkey = 0, value_count = 0, max_name = 0, max_data = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkey_count, &max_subkey, nullptr, &value_count,
-                         &max_name, &max_data, nullptr, nullptr) != ERROR_SUCCESS)
+            &max_name, &max_data, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
 
     std::vector<std::pair<std::wstring, std::wstring>> values;
@@ -230,7 +234,8 @@ bool dump_key(HKEY root, const std::wstring& display, const std::wstring& path)
         std::vector<BYTE> data(max_data + 2);
         DWORD data_size = max_data + 2;
         DWORD type = 0;
-        if (RegEnumValueW(key.get(), i, name.data(), &name_size, nullptr, &type, data.data(), &data_size) != ERROR_SUCCESS)
+        if (RegEnumValueW(key.get(), i, name.data(), &name_size, nullptr, &type, data.data(), &data_size) !=
+            ERROR_SUCCESS)
             return false;
         name.resize(name_size);
         data.resize(data_size);
@@ -297,12 +302,12 @@ int print_attributes(int count, wchar_t** files)
 int run_program(const wchar_t* command_line, HANDLE token = nullptr)
 {
     std::wstring command = command_line;
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION process {};
     const BOOL started = token
-        ? CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process)
+        ? CreateProcessAsUserW(
+              token, nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)
         : CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
     if (!started)
         return 5;
@@ -349,9 +354,9 @@ BOOL CALLBACK note_window(HWND window, LPARAM data)
 int watch_program(const wchar_t* command_line)
 {
     std::wstring command = command_line;
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION process {};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 5;
     CloseHandle(process.hThread);
@@ -385,11 +390,11 @@ int run_restricted(const wchar_t* command_line)
         return 6;
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sid_size = sizeof sid;
-    SID_AND_ATTRIBUTES deny_only{};
+    SID_AND_ATTRIBUTES deny_only {};
     deny_only.Sid = sid;
     HANDLE restricted = nullptr;
-    const bool made = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sid_size)
-        && CreateRestrictedToken(own, 0, 1, &deny_only, 0, nullptr, 0, nullptr, &restricted);
+    const bool made = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sid_size) &&
+        CreateRestrictedToken(own, 0, 1, &deny_only, 0, nullptr, 0, nullptr, &restricted);
     CloseHandle(own);
     if (!made)
         return 6;
@@ -436,12 +441,13 @@ int set_value(const std::wstring& key, const wchar_t* name, const std::wstring& 
     else
         return 2;
     HKEY raw = nullptr;
-    if (RegCreateKeyExW(root, key.substr(5).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, key.substr(5).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) !=
+        ERROR_SUCCESS)
         return 4;
     const unique_key opened(raw);
     const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(opened.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes)
-            == ERROR_SUCCESS
+    return RegSetValueExW(opened.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes) ==
+            ERROR_SUCCESS
         ? 0
         : 4;
 }

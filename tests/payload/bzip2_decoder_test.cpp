@@ -35,11 +35,14 @@ decoding decode(const std::string& compressed, unsigned threads, std::vector<std
     options.extra_candidates = std::move(extra);
     options.report = &d.report;
     try {
-        av::decode_bzip2(*stream.rdbuf(), read, [&d](const char* bytes, std::size_t count) {
-            d.chunk_sizes.push_back(count);
-            d.bytes.append(bytes, count);
-            return true;
-        }, options);
+        av::decode_bzip2(
+            *stream.rdbuf(), read,
+            [&d](const char* bytes, std::size_t count) {
+                d.chunk_sizes.push_back(count);
+                d.bytes.append(bytes, count);
+                return true;
+            },
+            options);
         d.outcome = "ok, read " + std::to_string(read);
         // The input is read to its end, as the validation pass requires.
         if (stream.rdbuf()->sgetc() != std::char_traits<char>::eof())
@@ -164,10 +167,13 @@ TEST(Bzip2Decoder, SinkThatStopsEndsTheDecoding)
         std::string got;
         av::bzip2_decoding options;
         options.threads = threads;
-        av::decode_bzip2(*stream.rdbuf(), read, [&got](const char* bytes, std::size_t count) {
-            got.append(bytes, count);
-            return got.size() < 10000;
-        }, options);
+        av::decode_bzip2(
+            *stream.rdbuf(), read,
+            [&got](const char* bytes, std::size_t count) {
+                got.append(bytes, count);
+                return got.size() < 10000;
+            },
+            options);
         EXPECT_EQ(got, data.substr(0, 12288)) << threads;
     }
 }

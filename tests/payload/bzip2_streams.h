@@ -19,9 +19,8 @@ inline std::string compress_bzip2(std::string_view data, int level)
 {
     std::string out(data.size() + data.size() / 100 + 1024, '\0');
     auto size = static_cast<unsigned>(out.size());
-    if (BZ2_bzBuffToBuffCompress(out.data(), &size, const_cast<char*>(data.data()),
-                                 static_cast<unsigned>(data.size()), level, 0, 30)
-        != BZ_OK)
+    if (BZ2_bzBuffToBuffCompress(out.data(), &size, const_cast<char*>(data.data()), static_cast<unsigned>(data.size()),
+            level, 0, 30) != BZ_OK)
         throw std::runtime_error("bzip2 compression failed");
     out.resize(size);
     return out;
@@ -61,7 +60,7 @@ inline std::vector<std::uint64_t> magic_offsets(const std::string& stream, std::
 {
     std::vector<std::uint64_t> found;
     std::uint64_t window = 0;
-    const std::uint64_t mask = (std::uint64_t{1} << 48) - 1;
+    const std::uint64_t mask = (std::uint64_t {1} << 48) - 1;
     for (std::uint64_t bit = 0; bit < stream.size() * 8; ++bit) {
         const unsigned value = (static_cast<unsigned char>(stream[bit / 8]) >> (7 - bit % 8)) & 1u;
         window = ((window << 1) | value) & mask;
@@ -112,7 +111,12 @@ inline std::vector<std::pair<std::string, std::string>> damaged_variants(const s
         {"trailing zero byte", good + std::string(1, '\0')},
         {"trailing start of a header", good + "BZ"},
         {"a second stream after it", good + good},
-        {"block size digit 0", [&] { std::string s = good; s[3] = '0'; return s; }()},
+        {"block size digit 0",
+            [&] {
+                std::string s = good;
+                s[3] = '0';
+                return s;
+            }()},
         {"no stream header", good.substr(4)},
         {"header only", good.substr(0, 4)},
     };

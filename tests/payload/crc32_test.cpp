@@ -22,7 +22,7 @@ TEST(Crc32, PiecesGiveTheSameValueAsTheWhole)
     for (int i = 0; i < 10000; ++i)
         data.push_back(static_cast<char>((i * 7919) & 0xFF));
     const std::uint32_t whole = av::compute_crc32(data);
-    for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{4096}, std::size_t{4097}}) {
+    for (const std::size_t piece : {std::size_t {1}, std::size_t {3}, std::size_t {4096}, std::size_t {4097}}) {
         av::crc32 crc;
         for (std::size_t at = 0; at < data.size(); at += piece)
             crc.update(data.data() + at, std::min(piece, data.size() - at));
@@ -34,13 +34,14 @@ using FileCrc32 = av_test::ScratchFolder;
 
 TEST_F(FileCrc32, ReadsTheFileAcrossBlockBoundaries)
 {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{4096}, std::size_t{4096 * 3 + 17}}) {
+    for (const std::size_t size : {std::size_t {0}, std::size_t {4096}, std::size_t {4096 * 3 + 17}}) {
         std::string data(size, '\0');
         for (std::size_t i = 0; i < size; ++i)
             data[i] = static_cast<char>(i * 31 + 5);
         const auto file = m_root / "file.bin";
         av_test::write_all(file, data);
-        EXPECT_EQ(av::file_crc32(av::platform::system_file_system(), av::path_to_wide(file)), av::compute_crc32(data)) << size;
+        EXPECT_EQ(av::file_crc32(av::platform::system_file_system(), av::path_to_wide(file)), av::compute_crc32(data))
+            << size;
     }
 }
 

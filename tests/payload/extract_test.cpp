@@ -87,9 +87,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Decoders, Extraction, ::testing::Values(1u, 2u, 4u),
-                         [](const ::testing::TestParamInfo<unsigned>& info) {
-                             return "threads_" + std::to_string(info.param);
-                         });
+    [](const ::testing::TestParamInfo<unsigned>& info) { return "threads_" + std::to_string(info.param); });
 
 TEST_P(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
 {
@@ -109,13 +107,13 @@ TEST_P(Extraction, WritesEveryFileIncludingEmptyOnesInTheMiddleAndAtTheEnd)
     EXPECT_EQ(av_test::read_all(inst / "Korvane.exe"), big);
     EXPECT_TRUE(fs::is_regular_file(inst / "Lang" / "empty-middle.dat"));
     EXPECT_EQ(fs::file_size(inst / "Lang" / "empty-middle.dat"), 0u);
-    EXPECT_EQ(av_test::read_all(known(av::platform::csidl::common_appdata) / "Arvell & Divizere" / "Korvane" / "Stock.dat"),
-              "stock");
+    EXPECT_EQ(
+        av_test::read_all(known(av::platform::csidl::common_appdata) / "Arvell & Divizere" / "Korvane" / "Stock.dat"),
+        "stock");
     EXPECT_TRUE(fs::is_regular_file(inst / "empty-end.txt"));
 
-    const std::vector<std::string> files = {
-        "file_started Korvane.exe", "file_done Korvane.exe", "file_started empty-middle.dat",
-        "file_done empty-middle.dat", "file_started Stock.dat", "file_done Stock.dat",
+    const std::vector<std::string> files = {"file_started Korvane.exe", "file_done Korvane.exe",
+        "file_started empty-middle.dat", "file_done empty-middle.dat", "file_started Stock.dat", "file_done Stock.dat",
         "file_started empty-end.txt", "file_done empty-end.txt"};
     std::vector<std::string> seen;
     for (const auto& l : m_log.lines)
@@ -149,7 +147,7 @@ TEST_P(Extraction, EmptyTableSucceedsWithoutFiles)
 {
     av::archive_builder b;
     ASSERT_TRUE(run(av::bzip2_compress(b.bytes())));
-    EXPECT_EQ(m_log.lines, (std::vector<std::string>{"started", "progress 12/12", "finished 12"}));
+    EXPECT_EQ(m_log.lines, (std::vector<std::string> {"started", "progress 12/12", "finished 12"}));
     EXPECT_FALSE(fs::exists(av::wide_to_path(install())));
 }
 
@@ -216,7 +214,7 @@ TEST_P(Extraction, ChecksumMismatchFailsWithThreeAndNamesTheFile)
     EXPECT_EQ(m_log.failed_path, av::path_to_wide(bad));
     EXPECT_EQ(av_test::read_all(bad), "bad data");  // stays for the rollback
     EXPECT_FALSE(fs::exists(av::wide_to_path(install()) / "never.bin"));
-    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done good.bin"}));
+    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string> {"file_done good.bin"}));
 }
 
 TEST_P(Extraction, CorruptCompressedDataFailsValidationAndExtraction)
@@ -267,7 +265,7 @@ TEST_P(Extraction, ShortArchiveFailsWithSevenAndNamesTheUnfinishedFile)
     ASSERT_FALSE(run(av::bzip2_compress(archive.substr(0, archive.size() - 100))));
     EXPECT_EQ(code_text(), "7");
     EXPECT_EQ(m_log.failed_path, av::path_to_wide(av::wide_to_path(install()) / "b.bin"));
-    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done a.bin"}));
+    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string> {"file_done a.bin"}));
 }
 
 TEST_P(Extraction, EmptyPayloadPassesValidationAndFailsWithSeven)
@@ -276,7 +274,7 @@ TEST_P(Extraction, EmptyPayloadPassesValidationAndFailsWithSeven)
     EXPECT_TRUE(av::validate_payload(empty, threads()));
     ASSERT_FALSE(run(std::string()));
     EXPECT_EQ(code_text(), "7");
-    EXPECT_EQ(m_log.lines, (std::vector<std::string>{"started", "failed compress:7"}));
+    EXPECT_EQ(m_log.lines, (std::vector<std::string> {"started", "failed compress:7"}));
 }
 
 TEST_P(Extraction, DataAfterTheBzip2StreamFailsValidation)
@@ -318,7 +316,7 @@ TEST_P(Extraction, SkippedEntryIsConsumedWithoutWritingOrVerifying)
     const fs::path inst = av::wide_to_path(install());
     EXPECT_FALSE(fs::exists(inst / "skip.bin"));
     EXPECT_EQ(av_test::read_all(inst / "c.bin"), "gamma");
-    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string>{"file_done a.bin", "file_done c.bin"}));
+    EXPECT_EQ(m_log.only("file_done"), (std::vector<std::string> {"file_done a.bin", "file_done c.bin"}));
 }
 
 TEST_P(Extraction, CommonDataRecordsBothLevelsAndGrantsThemOnce)
@@ -476,8 +474,7 @@ TEST_P(Extraction, AFailedWriteOrCloseFailsWithTheMachinesCode)
         av::platform::operation op;
         const char* text;
     } rows[] = {{av::platform::operation::write_file, "1:00000070"},
-                {av::platform::operation::close_file, "1:00000070"},
-                {av::platform::operation::create_file, "1:00000020"}};
+        {av::platform::operation::close_file, "1:00000070"}, {av::platform::operation::create_file, "1:00000020"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(av::platform::operation_name(row.op));
         m_log = {};
@@ -522,7 +519,8 @@ TEST_F(ExtractionBase, VerificationRetriesOnlySharingViolationsOneSecondApart)
 
     m_plan.reset();
     pauses.clear();
-    m_plan.fail_when([](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::read_file; });
+    m_plan.fail_when(
+        [](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::read_file; });
     EXPECT_THROW(av::verify_file(machine().files, entry, hooks), std::system_error);
     EXPECT_TRUE(pauses.empty());
 

@@ -8,10 +8,7 @@ namespace fs = boost::filesystem;
 
 class Destinations : public av_test::PayloadFixture {
 protected:
-    fs::path resolve(const std::wstring& dir)
-    {
-        return av::resolve_destination(m_folders, dir, m_inputs, m_recorded);
-    }
+    fs::path resolve(const std::wstring& dir) { return av::resolve_destination(m_folders, dir, m_inputs, m_recorded); }
     std::vector<fs::path> recorded() const
     {
         std::vector<fs::path> out;
@@ -19,7 +16,7 @@ protected:
             out.push_back(f.folder);
         return out;
     }
-    av::destination_inputs m_inputs{L"", L"", L""};
+    av::destination_inputs m_inputs {L"", L"", L""};
     av::rights_folders m_recorded;
 };
 
@@ -58,7 +55,7 @@ TEST_F(Destinations, SharedDataPlaceholdersRecordEveryAppendedLevel)
 {
     resolve(L"<CommonData>\\Arvell & Divizere\\Korvane");
     const fs::path data = known(av::platform::csidl::common_appdata);
-    EXPECT_EQ(recorded(), (std::vector<fs::path>{data / "Arvell & Divizere", data / "Arvell & Divizere" / "Korvane"}));
+    EXPECT_EQ(recorded(), (std::vector<fs::path> {data / "Arvell & Divizere", data / "Arvell & Divizere" / "Korvane"}));
     // The same folders again add nothing; the known folder itself never.
     resolve(L"<CommonData>\\Arvell & Divizere\\Korvane");
     resolve(L"<CommonData>");
@@ -69,14 +66,15 @@ TEST_F(Destinations, SharedDataPlaceholdersRecordEveryAppendedLevel)
     resolve(L"<UserData>\\F");
     resolve(L"<Documents>\\G");
     resolve(L"<InstallPath>\\H");
-    EXPECT_EQ(recorded(), (std::vector<fs::path>{data / "Arvell & Divizere", data / "Arvell & Divizere" / "Korvane",
-                                                 known(av::platform::csidl::common_documents) / "D",
-                                                 known(av::platform::csidl::common_desktop) / "E"}));
+    EXPECT_EQ(recorded(),
+        (std::vector<fs::path> {data / "Arvell & Divizere", data / "Arvell & Divizere" / "Korvane",
+            known(av::platform::csidl::common_documents) / "D", known(av::platform::csidl::common_desktop) / "E"}));
 }
 
 TEST_F(Destinations, SharedFoldersFallBackPersonalOnesDoNot)
 {
-    m_missing = {av::platform::csidl::common_appdata, av::platform::csidl::common_documents, av::platform::csidl::common_desktop};
+    m_missing = {av::platform::csidl::common_appdata, av::platform::csidl::common_documents,
+        av::platform::csidl::common_desktop};
     EXPECT_EQ(resolve(L"<CommonData>\\A"), known(av::platform::csidl::appdata) / "A");
     EXPECT_EQ(resolve(L"<CommonDocuments>\\A"), known(av::platform::csidl::personal) / "A");
     EXPECT_EQ(resolve(L"<CommonDesktop>\\A"), known(av::platform::csidl::desktop_directory) / "A");
@@ -84,8 +82,10 @@ TEST_F(Destinations, SharedFoldersFallBackPersonalOnesDoNot)
 
     // The personal folders have no fallback.
     const std::pair<int, const wchar_t*> personal[] = {
-        {av::platform::csidl::appdata, L"<UserData>"},          {av::platform::csidl::personal, L"<Documents>"},
-        {av::platform::csidl::desktop_directory, L"<Desktop>"}, {av::platform::csidl::program_files, L"<ProgramFiles>"},
+        {av::platform::csidl::appdata, L"<UserData>"},
+        {av::platform::csidl::personal, L"<Documents>"},
+        {av::platform::csidl::desktop_directory, L"<Desktop>"},
+        {av::platform::csidl::program_files, L"<ProgramFiles>"},
         {av::platform::csidl::windows, L"<WinDir>"},
     };
     for (const auto& [id, placeholder] : personal) {
@@ -110,7 +110,7 @@ TEST_F(Destinations, SampleFolderRules)
     // Relative: a folder of that name on the desktop, recorded (only it).
     m_inputs.sample_folder = L"Korvaline Examples";
     EXPECT_EQ(resolve(L"<SamplePath>\\x\\y"), desktop / "Korvaline Examples" / "x" / "y");
-    EXPECT_EQ(recorded(), std::vector<fs::path>{desktop / "Korvaline Examples"});
+    EXPECT_EQ(recorded(), std::vector<fs::path> {desktop / "Korvaline Examples"});
     // Absolute: the folder itself, nothing more recorded.
     const fs::path absolute = m_root / "samples";
     m_inputs.sample_folder = av::path_to_wide(absolute);
@@ -191,7 +191,7 @@ TEST_F(FolderGrant, ParentAndChildAreGrantedByTheFirstFileInTheChild)
     fs::create_directories(child / "deep");
     m_list.add(parent);
     m_list.add(child);
-    EXPECT_EQ(grant(child / "deep"), (std::vector<fs::path>{parent, child}));
+    EXPECT_EQ(grant(child / "deep"), (std::vector<fs::path> {parent, child}));
     EXPECT_TRUE(grant(child).empty());  // once only
 }
 
@@ -204,7 +204,7 @@ TEST_F(FolderGrant, FileElsewhereGrantsNothingFileInTheFolderGrantsIt)
     EXPECT_TRUE(grant(m_root / "Other").empty());
     EXPECT_TRUE(grant(m_root).empty());  // above it
     EXPECT_FALSE(m_list.folders()[0].granted);
-    EXPECT_EQ(grant(data), std::vector<fs::path>{data});
+    EXPECT_EQ(grant(data), std::vector<fs::path> {data});
     EXPECT_TRUE(m_list.folders()[0].granted);
 }
 
@@ -213,7 +213,8 @@ TEST_F(FolderGrant, AFailedGrantLeavesTheFolderClosedAndIsNotRetried)
     const fs::path data = m_root / "Data";
     fs::create_directories(data);
     m_list.add(data);
-    m_plan.fail_when([](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::grant_access; });
+    m_plan.fail_when(
+        [](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::grant_access; });
     EXPECT_TRUE(grant(data).empty());
     EXPECT_TRUE(m_list.folders()[0].granted);
     m_plan.disarm();

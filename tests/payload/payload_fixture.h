@@ -36,7 +36,10 @@ protected:
 
     class fixture_folders final : public av::platform::known_folders {
     public:
-        explicit fixture_folders(PayloadFixture& owner) : owner_(owner) {}
+        explicit fixture_folders(PayloadFixture& owner)
+            : owner_(owner)
+        {
+        }
         std::error_code folder(int csidl, std::wstring& path) override
         {
             if (owner_.m_missing.count(csidl) != 0)
@@ -72,14 +75,13 @@ protected:
     const av::platform::machine& machine() const { return m_faulty.get(); }
 
     std::set<int> m_missing;
-    fixture_folders m_folders{*this};
+    fixture_folders m_folders {*this};
     recording_rights m_rights;
     av::platform::memory_registry m_registry;
     av::platform::fault_plan m_plan;
-    const av::platform::machine m_inner{av::platform::system_file_system(), m_registry, m_folders,
-                                        av::platform::system_processes(), av::platform::system_shell_links(),
-                                        m_rights};
-    av::platform::faulty_machine m_faulty{m_inner, m_plan};
+    const av::platform::machine m_inner {av::platform::system_file_system(), m_registry, m_folders,
+        av::platform::system_processes(), av::platform::system_shell_links(), m_rights};
+    av::platform::faulty_machine m_faulty {m_inner, m_plan};
 };
 
 // Records every notification as a short line; answers from a script.
@@ -103,7 +105,9 @@ struct NotificationLog {
     {
         using R = av::notification::result;
         switch (n.index()) {
-        case 0: lines.push_back("started"); break;
+        case 0:
+            lines.push_back("started");
+            break;
         case 1: {
             const auto& f = std::get<av::notification::finished>(n);
             lines.push_back("finished " + std::to_string(f.total));
@@ -116,7 +120,8 @@ struct NotificationLog {
             return it == answers.end() ? R::proceed : it->second;
         }
         case 3:
-            lines.push_back("file_done " + std::get<av::notification::file_done>(n).entry.destination.filename().string());
+            lines.push_back(
+                "file_done " + std::get<av::notification::file_done>(n).entry.destination.filename().string());
             break;
         case 4: {
             const auto& p = std::get<av::notification::progress>(n);

@@ -14,7 +14,7 @@ class FaultInjectionTest : public ::testing::Test {
 protected:
     test::scratch_folder dir;
     fault_plan plan;
-    faulty_file_system fs{system_file_system(), plan};
+    faulty_file_system fs {system_file_system(), plan};
 };
 
 TEST_F(FaultInjectionTest, FailsExactlyTheNthCallWithItsDefaultCode)
@@ -23,7 +23,7 @@ TEST_F(FaultInjectionTest, FailsExactlyTheNthCallWithItsDefaultCode)
     ASSERT_FALSE(write_whole_file(system_file_system(), a, "data"));
     plan.fail_nth(2);
     std::uint32_t attributes = 0;
-    EXPECT_FALSE(fs.get_attributes(a, attributes));                                   // 1
+    EXPECT_FALSE(fs.get_attributes(a, attributes));  // 1
     EXPECT_EQ(fs.copy_file(a, b, true), win_error::make(win_error::access_denied));  // 2
     EXPECT_FALSE(is_file(system_file_system(), b));
     EXPECT_TRUE(plan.fired());
@@ -44,7 +44,7 @@ TEST_F(FaultInjectionTest, ChosenCodesAndPredicates)
     const std::wstring a = dir / L"a";
     ASSERT_FALSE(write_whole_file(system_file_system(), a, "data"));
     plan.fail_when([&](operation op, const std::wstring& s) { return op == operation::delete_file && s == a; },
-                   win_error::make(win_error::sharing_violation), true);
+        win_error::make(win_error::sharing_violation), true);
     EXPECT_EQ(fs.delete_file(a), win_error::make(win_error::sharing_violation));
     EXPECT_TRUE(is_file(system_file_system(), a));
     EXPECT_FALSE(fs.delete_file(a));  // `once`: the second call goes through
@@ -79,7 +79,8 @@ TEST_F(FaultInjectionTest, RegistryCallsThroughOpenedKeysAreCountedAndFailed)
     bool created = false;
     ASSERT_FALSE(create_key(reg, L"Software\\K", key_access::all, key, created));
     ASSERT_FALSE(key->set_value(L"A", dword_value(1)));
-    plan.fail_when([](operation op, const std::wstring& s) { return op == operation::set_value && s == L"Software\\K\\A"; });
+    plan.fail_when(
+        [](operation op, const std::wstring& s) { return op == operation::set_value && s == L"Software\\K\\A"; });
     EXPECT_EQ(key->set_value(L"A", dword_value(2)), win_error::make(win_error::cantwrite));
     registry_value value;
     ASSERT_FALSE(read_value(memory, L"Software\\K", L"A", value));
@@ -87,7 +88,7 @@ TEST_F(FaultInjectionTest, RegistryCallsThroughOpenedKeysAreCountedAndFailed)
     EXPECT_FALSE(key->set_value(L"B", dword_value(2)));
 
     plan.fail_when([](operation op, const std::wstring&) { return op == operation::save_key; },
-                   win_error::make(win_error::privilege_not_held));
+        win_error::make(win_error::privilege_not_held));
     EXPECT_EQ(key->save(dir / L"hive"), win_error::make(win_error::privilege_not_held));
     EXPECT_FALSE(is_file(system_file_system(), dir / L"hive"));
     EXPECT_EQ(plan.count(), 5u);  // create, three writes, save

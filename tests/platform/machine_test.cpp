@@ -37,7 +37,8 @@ std::vector<std::wstring> relative_paths()
 // whatever a relative path would create shows there.
 class current_folder_in {
 public:
-    explicit current_folder_in(const std::wstring& folder) : previous_(std::filesystem::current_path())
+    explicit current_folder_in(const std::wstring& folder)
+        : previous_(std::filesystem::current_path())
     {
         std::filesystem::current_path(std::filesystem::path(folder));
     }
@@ -62,20 +63,32 @@ TEST(AbsolutePathTest, OnlyRootedPathsOfThisPlatformAreAbsolute)
     };
     const row rows[] = {
 #ifdef _WIN32
-        {L"C:\\Program Files", true},  {L"c:/x", true},        {L"\\\\server\\share\\x", true},
-        {L"\\\\?\\C:\\x", true},       {L"C:", false},         {L"C:x", false},
-        {L"\\x", false},               {L"/x", false},         {L"\\\\", false},
+        {L"C:\\Program Files", true},
+        {L"c:/x", true},
+        {L"\\\\server\\share\\x", true},
+        {L"\\\\?\\C:\\x", true},
+        {L"C:", false},
+        {L"C:x", false},
+        {L"\\x", false},
+        {L"/x", false},
+        {L"\\\\", false},
 #else
-        {L"/tmp/x", true},             {L"/", true},           {L"C:\\Program Files", false},
-        {L"\\\\server\\share", false}, {L"tmp/x", false},
+        {L"/tmp/x", true},
+        {L"/", true},
+        {L"C:\\Program Files", false},
+        {L"\\\\server\\share", false},
+        {L"tmp/x", false},
 #endif
-        {L"", false},                  {L"x", false},          {L"..", false},
+        {L"", false},
+        {L"x", false},
+        {L"..", false},
     };
     for (const row& r : rows) {
         EXPECT_EQ(is_absolute_path(r.path), r.absolute) << std::string(r.path, r.path + std::wcslen(r.path));
-        EXPECT_EQ(check_absolute(r.path), r.absolute ? std::error_code{} : std::wstring_view(r.path).empty()
-                                                                                 ? kPathNotFound
-                                                                                 : kInvalidName);
+        EXPECT_EQ(check_absolute(r.path),
+            r.absolute                              ? std::error_code {}
+                : std::wstring_view(r.path).empty() ? kPathNotFound
+                                                    : kInvalidName);
     }
 }
 
@@ -133,7 +146,7 @@ TEST(FileSystemHelpersTest, FolderTreeCreatesEveryMissingLevelOutermostFirst)
     for (const auto& call : plan.calls())
         if (call.op == operation::create_folder)
             created.push_back(call.subject);
-    EXPECT_EQ(created, (std::vector<std::wstring>{dir / L"a", join(dir / L"a", L"b"), deep}));
+    EXPECT_EQ(created, (std::vector<std::wstring> {dir / L"a", join(dir / L"a", L"b"), deep}));
 
     plan.reset();
     EXPECT_FALSE(create_folder_tree(fs, deep));  // already there: nothing to do
@@ -177,8 +190,8 @@ TEST(KnownFoldersTest, RootedFoldersLieBelowTheirRootAndAreNeverCreated)
         {csidl::appdata, {L"Users", L"user", L"AppData", L"Roaming"}},
         {csidl::common_desktop, {L"Users", L"Public", L"Desktop"}},
         {csidl::common_programs, {L"ProgramData", L"Microsoft", L"Windows", L"Start Menu", L"Programs"}},
-        {csidl::programs, {L"Users", L"user", L"AppData", L"Roaming", L"Microsoft", L"Windows", L"Start Menu",
-                           L"Programs"}},
+        {csidl::programs,
+            {L"Users", L"user", L"AppData", L"Roaming", L"Microsoft", L"Windows", L"Start Menu", L"Programs"}},
     };
     for (const auto& r : rows) {
         std::wstring expected = dir.path();
@@ -259,7 +272,7 @@ TEST(FaultInjectionMachineTest, EveryServiceCountsAndFailsThroughOnePlan)
         }
         bool set_privilege(const std::wstring&, bool) override { return true; }
     } rights;
-    const machine inner{system_file_system(), memory, folders, programs, links, rights};
+    const machine inner {system_file_system(), memory, folders, programs, links, rights};
     fault_plan plan;
     faulty_machine faulty(inner, plan);
     const machine& m = faulty.get();
@@ -280,10 +293,9 @@ TEST(FaultInjectionMachineTest, EveryServiceCountsAndFailsThroughOnePlan)
     std::unique_ptr<registry_key> key;
     bool created = false;
     EXPECT_FALSE(create_key(m.registry, L"Software\\K", key_access::all, key, created));
-    const std::vector<operation> expected{operation::known_folder, operation::temp_folder, operation::run_process,
-                                          operation::save_link,    operation::is_administrator,
-                                          operation::grant_access, operation::set_privilege,
-                                          operation::create_folder, operation::create_key};
+    const std::vector<operation> expected {operation::known_folder, operation::temp_folder, operation::run_process,
+        operation::save_link, operation::is_administrator, operation::grant_access, operation::set_privilege,
+        operation::create_folder, operation::create_key};
     ASSERT_EQ(plan.count(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(plan.calls()[i].op, expected[i]) << operation_name(plan.calls()[i].op);
@@ -291,36 +303,36 @@ TEST(FaultInjectionMachineTest, EveryServiceCountsAndFailsThroughOnePlan)
     EXPECT_EQ(plan.calls()[2].subject, L"\"Korvane.exe\" /Register");
 
     // Each one failed: its default code or false, and nothing done.
-    const std::vector<std::pair<operation, std::function<void()>>> failures{
+    const std::vector<std::pair<operation, std::function<void()>>> failures {
         {operation::known_folder,
-         [&] {
-             std::wstring p = L"kept";
-             EXPECT_EQ(m.folders.folder(csidl::program_files, p), win_error::make(win_error::file_not_found));
-             EXPECT_EQ(p, L"kept");
-         }},
+            [&] {
+                std::wstring p = L"kept";
+                EXPECT_EQ(m.folders.folder(csidl::program_files, p), win_error::make(win_error::file_not_found));
+                EXPECT_EQ(p, L"kept");
+            }},
         {operation::temp_folder,
-         [&] {
-             std::wstring p;
-             EXPECT_TRUE(m.folders.temp_folder(p));
-         }},
+            [&] {
+                std::wstring p;
+                EXPECT_TRUE(m.folders.temp_folder(p));
+            }},
         {operation::run_process,
-         [&] {
-             std::uint32_t c = 7;
-             EXPECT_EQ(m.processes.run_and_wait(L"x", dir.path(), c), win_error::make(win_error::file_not_found));
-             EXPECT_EQ(c, 7u);
-             EXPECT_EQ(programs.started.size(), 1u);
-         }},
+            [&] {
+                std::uint32_t c = 7;
+                EXPECT_EQ(m.processes.run_and_wait(L"x", dir.path(), c), win_error::make(win_error::file_not_found));
+                EXPECT_EQ(c, 7u);
+                EXPECT_EQ(programs.started.size(), 1u);
+            }},
         {operation::save_link,
-         [&] {
-             EXPECT_TRUE(m.shell.save(dir / L"b.lnk", L"t", L"w"));
-             EXPECT_FALSE(is_file(system_file_system(), dir / L"b.lnk"));
-         }},
+            [&] {
+                EXPECT_TRUE(m.shell.save(dir / L"b.lnk", L"t", L"w"));
+                EXPECT_FALSE(is_file(system_file_system(), dir / L"b.lnk"));
+            }},
         {operation::is_administrator, [&] { EXPECT_FALSE(m.rights.is_administrator()); }},
         {operation::grant_access,
-         [&] {
-             EXPECT_FALSE(m.rights.grant_users_access(dir / L"f", 1, 0));
-             EXPECT_EQ(rights.granted.size(), 1u);
-         }},
+            [&] {
+                EXPECT_FALSE(m.rights.grant_users_access(dir / L"f", 1, 0));
+                EXPECT_EQ(rights.granted.size(), 1u);
+            }},
         {operation::set_privilege, [&] { EXPECT_FALSE(m.rights.set_privilege(L"SeRestorePrivilege", true)); }},
     };
     for (const auto& [op, call] : failures) {

@@ -86,8 +86,7 @@ TEST_P(RegistryTest, ValuesComeBackWithTheirRawTypeAndBytes)
     EXPECT_FALSE(value_as_dword(value, number));
 
     EXPECT_EQ(read_value(*reg, path, L"Missing", value), win_error::make(win_error::file_not_found));
-    EXPECT_EQ(read_value(*reg, path + L"\\Nope", L"Name", value),
-              win_error::make(win_error::file_not_found));
+    EXPECT_EQ(read_value(*reg, path + L"\\Nope", L"Name", value), win_error::make(win_error::file_not_found));
 
     std::vector<std::wstring> names;
     ASSERT_FALSE(key->value_names(names));
@@ -121,7 +120,7 @@ TEST_P(RegistryTest, DeletingATreeTakesItsSubkeys)
     ASSERT_FALSE(key->create_subkey(L"Three", key_access::all, sub, created));
     std::vector<std::wstring> names;
     ASSERT_FALSE(key->subkey_names(names));
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"One", L"Three"}));
+    EXPECT_EQ(names, (std::vector<std::wstring> {L"One", L"Three"}));
     sub.reset();
     key.reset();
 
@@ -134,7 +133,7 @@ TEST_P(RegistryTest, DeletingATreeTakesItsSubkeys)
 }
 
 INSTANTIATE_TEST_SUITE_P(Registries, RegistryTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "System" : "Memory"; });
+    [](const auto& info) { return info.param ? "System" : "Memory"; });
 
 TEST(MemoryRegistryTest, RestoreReplacesTheKeyWithTheSavedOne)
 {
@@ -167,7 +166,7 @@ TEST(MemoryRegistryTest, RestoreReplacesTheKeyWithTheSavedOne)
     EXPECT_EQ(other->query_value(L"x", value), win_error::make(win_error::key_deleted));
     std::vector<std::wstring> names;
     ASSERT_FALSE(key->subkey_names(names));
-    EXPECT_EQ(names, std::vector<std::wstring>{L"Sub"});
+    EXPECT_EQ(names, std::vector<std::wstring> {L"Sub"});
 }
 
 TEST(MemoryRegistryTest, RestoreRefusesAFileThatIsNotAHive)

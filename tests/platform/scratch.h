@@ -43,14 +43,13 @@ class scratch_folder {
 public:
     scratch_folder()
     {
-        static std::atomic<unsigned> counter{0};
+        static std::atomic<unsigned> counter {0};
         std::wstring temp;
         (void)platform::system_known_folders().temp_folder(temp);
-        path_ = join(temp, L"avtest-" + std::to_wstring(std::filesystem::file_time_type::clock::now()
-                                                             .time_since_epoch()
-                                                             .count() %
-                                                         1000000007) +
-                               L"-" + std::to_wstring(++counter));
+        path_ = join(temp,
+            L"avtest-" +
+                std::to_wstring(std::filesystem::file_time_type::clock::now().time_since_epoch().count() % 1000000007) +
+                L"-" + std::to_wstring(++counter));
         remove_tree(path_);
         std::filesystem::create_directories(std::filesystem::path(path_));
     }

@@ -67,7 +67,7 @@ TEST_F(ErrorFromException, StreamFailureTakesTheRunTimeError)
 {
     errno = ENOSPC;
     const std::error_code code = av::error_from_exception(std::ios_base::failure("write failed"));
-    EXPECT_EQ(code, (std::error_code{ENOSPC, std::generic_category()}));
+    EXPECT_EQ(code, (std::error_code {ENOSPC, std::generic_category()}));
 }
 
 TEST_F(ErrorFromException, Bzip2Error)
@@ -78,7 +78,7 @@ TEST_F(ErrorFromException, Bzip2Error)
     // errno still holding 2 from an earlier call wins over the bzip2 rule.
     errno = 2;
     const std::error_code code = av::error_from_exception(corrupt);
-    EXPECT_EQ(code, (std::error_code{2, std::generic_category()}));
+    EXPECT_EQ(code, (std::error_code {2, std::generic_category()}));
     EXPECT_EQ(av::error_code_text(code), L"2:00000002");
 }
 
@@ -87,14 +87,14 @@ TEST_F(ErrorFromException, FilesystemErrorCarryingSharingViolation)
     const boost::filesystem::filesystem_error error(
         "open", boost::system::error_code(32, boost::system::system_category()));
     const std::error_code code = av::error_from_exception(error);
-    EXPECT_EQ(code, (std::error_code{32, std::system_category()}));
+    EXPECT_EQ(code, (std::error_code {32, std::system_category()}));
     EXPECT_EQ(av::error_code_text(code), L"1:00000020");
 }
 
 TEST_F(ErrorFromException, BoostGenericAndForeignCategories)
 {
     const boost::system::system_error generic(boost::system::error_code(13, boost::system::generic_category()));
-    EXPECT_EQ(av::error_from_exception(generic), (std::error_code{13, std::generic_category()}));
+    EXPECT_EQ(av::error_from_exception(generic), (std::error_code {13, std::generic_category()}));
 
     class foreign_category : public boost::system::error_category {
     public:
@@ -109,10 +109,10 @@ TEST_F(ErrorFromException, BoostGenericAndForeignCategories)
 TEST_F(ErrorFromException, PayloadCodesAndUnrecognisedFailures)
 {
     EXPECT_EQ(av::error_from_exception(std::system_error(av::make_error_code(av::compress_errc::invalid_checksum))),
-              av::make_error_code(av::compress_errc::invalid_checksum));
+        av::make_error_code(av::compress_errc::invalid_checksum));
     EXPECT_EQ(av::error_from_exception(std::runtime_error("boom")), av::make_error_code(av::compress_errc::unexpected));
-    EXPECT_EQ(av::error_from_exception(std::logic_error("logic error")),
-              av::make_error_code(av::compress_errc::unexpected));
+    EXPECT_EQ(
+        av::error_from_exception(std::logic_error("logic error")), av::make_error_code(av::compress_errc::unexpected));
 }
 
 TEST(ThrowSystemError, RaisesTheCodeInTheSystemCategory)
@@ -121,7 +121,7 @@ TEST(ThrowSystemError, RaisesTheCodeInTheSystemCategory)
         av::throw_system_error(5);
         FAIL() << "no exception";
     } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code(), (std::error_code{5, std::system_category()}));
+        EXPECT_EQ(e.code(), (std::error_code {5, std::system_category()}));
         EXPECT_EQ(av::error_code_text(e.code()), L"1:00000005");
     }
 }
@@ -141,11 +141,11 @@ std::uint32_t BoxCodeOf(const std::function<void()>& thrower)
 TEST(ErrorBoxCode, WhatTheBoxTellsForEachKindOfFailure)
 {
     EXPECT_EQ(BoxCodeOf([] { av::throw_system_error(5); }), 5u);
-    EXPECT_EQ(BoxCodeOf([] { throw std::system_error(static_cast<int>(0x80070057), std::system_category()); }),
-              0x80070057u);
+    EXPECT_EQ(
+        BoxCodeOf([] { throw std::system_error(static_cast<int>(0x80070057), std::system_category()); }), 0x80070057u);
     EXPECT_EQ(BoxCodeOf([] { throw std::bad_alloc(); }), av::e_outofmemory);
     EXPECT_EQ(BoxCodeOf([] { throw std::system_error(std::make_error_code(std::errc::not_enough_memory)); }),
-              av::e_outofmemory);
+        av::e_outofmemory);
     EXPECT_EQ(BoxCodeOf([] { av::throw_compress_error(av::compress_errc::invalid_checksum); }), av::e_unexpected);
     EXPECT_EQ(BoxCodeOf([] { throw std::runtime_error("boom"); }), av::e_unexpected);
     EXPECT_EQ(BoxCodeOf([] { throw 42; }), av::e_unexpected);

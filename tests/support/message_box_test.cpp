@@ -17,7 +17,7 @@ struct recorded_box {
     std::wstring text;
     std::optional<std::wstring> caption;
     std::uint32_t type;
-    bool owner_enabled;     // the owner's state while the box was up
+    bool owner_enabled;  // the owner's state while the box was up
     bool disabled_enabled;  // the disabled window's state while the box was up
 };
 
@@ -29,14 +29,13 @@ protected:
     {
         m_saved_hooks = av::ui_hooks::instance();
         m_saved_language = GetLanguageSettings();
-        av::ui_hooks::instance() = av::ui_hooks{};
-        m_saved_box = av::details::set_message_box_function(
-            [this](av::window_handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type) {
-                m_boxes.push_back({owner, text, caption != nullptr ? std::optional<std::wstring>(caption) : std::nullopt,
-                                   type, m_owner != nullptr && m_owner->enabled(),
-                                   m_disabled != nullptr && m_disabled->enabled()});
-                return m_answer;
-            });
+        av::ui_hooks::instance() = av::ui_hooks {};
+        m_saved_box = av::details::set_message_box_function([this](av::window_handle owner, const wchar_t* text,
+                                                                const wchar_t* caption, std::uint32_t type) {
+            m_boxes.push_back({owner, text, caption != nullptr ? std::optional<std::wstring>(caption) : std::nullopt,
+                type, m_owner != nullptr && m_owner->enabled(), m_disabled != nullptr && m_disabled->enabled()});
+            return m_answer;
+        });
     }
     void TearDown() override
     {
@@ -54,8 +53,8 @@ protected:
         av::ui_hooks::instance().owner = [owner, disabled] {
             if (disabled != nullptr)
                 disabled->disable();
-            return av::modal_owner{owner != nullptr ? owner->handle() : nullptr,
-                                   disabled != nullptr ? disabled->handle() : nullptr};
+            return av::modal_owner {
+                owner != nullptr ? owner->handle() : nullptr, disabled != nullptr ? disabled->handle() : nullptr};
         };
         av::ui_hooks::instance().title = [] { return std::wstring(L"Installer - Korvaline 6.03g"); };
     }
@@ -191,7 +190,7 @@ TEST(FatalInitializationError, ShowsItsBoxAndEndsTheProcessWithMinusEleven)
         av::details::set_message_box_function(
             [](av::window_handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type) {
                 std::fprintf(stderr, "box %s %ls %s %#x\n", owner == nullptr ? "unowned" : "owned", text,
-                             caption == nullptr ? "default-caption" : "caption", static_cast<unsigned>(type));
+                    caption == nullptr ? "default-caption" : "caption", static_cast<unsigned>(type));
                 return av::id_ok;
             });
         av::fatal_initialization_error();
@@ -201,8 +200,8 @@ TEST(FatalInitializationError, ShowsItsBoxAndEndsTheProcessWithMinusEleven)
 #else
     const int exit_code = 256 - 11;
 #endif
-    EXPECT_EXIT(fatal(), testing::ExitedWithCode(exit_code),
-                "box unowned Initialization Error default-caption 0x12010");
+    EXPECT_EXIT(
+        fatal(), testing::ExitedWithCode(exit_code), "box unowned Initialization Error default-caption 0x12010");
 }
 
 }  // namespace

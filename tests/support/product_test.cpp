@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(VersionText, WritesTheFourPartsWithDots) {
+TEST(VersionText, WritesTheFourPartsWithDots)
+{
     const struct {
         std::uint64_t version;
         const wchar_t* text;
@@ -17,10 +18,12 @@ TEST(VersionText, WritesTheFourPartsWithDots) {
         {0x000A000B000C000Dull, L"10.11.12.13"},
         {0xFFFFFFFFFFFFFFFFull, L"65535.65535.65535.65535"},
     };
-    for (const auto& c : cases) EXPECT_EQ(VersionText(c.version), c.text) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(VersionText(c.version), c.text) << c.text;
 }
 
-TEST(ProductIdentity, Constants) {
+TEST(ProductIdentity, Constants)
+{
     EXPECT_EQ(kProductCode, 518);
     EXPECT_EQ(ProductCatalogue(518), L"Korvane 6");
     EXPECT_EQ(std::wstring(kVersionLabel), L"6.03g");
@@ -33,7 +36,8 @@ TEST(ProductIdentity, Constants) {
     }
 }
 
-TEST(ProductIdentity, LocalizeProductName) {
+TEST(ProductIdentity, LocalizeProductName)
+{
     struct Case {
         const wchar_t* in;
         const wchar_t* out;

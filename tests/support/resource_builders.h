@@ -50,7 +50,7 @@ inline bytes string_block(const std::vector<std::wstring>& entries)
 struct version_node {
     std::wstring key;
     bool text = false;
-    bytes value;                     // binary value, or the text's UTF-16 bytes
+    bytes value;  // binary value, or the text's UTF-16 bytes
     std::uint16_t value_length = 0;  // as stored: bytes (binary) or characters (text)
     std::vector<version_node> children;
 };
@@ -58,7 +58,7 @@ struct version_node {
 inline void pad4(bytes& out)
 {
     while (out.size() % 4 != 0)
-        out.push_back(std::byte{0});
+        out.push_back(std::byte {0});
 }
 
 inline bytes serialise(const version_node& node)
@@ -84,7 +84,7 @@ inline bytes serialise(const version_node& node)
 // A "String" node; with_nul stores the terminating NUL and counts it.
 inline version_node string_node(const std::wstring& key, const std::wstring& value, bool with_nul = true)
 {
-    version_node node{key, true, {}, 0, {}};
+    version_node node {key, true, {}, 0, {}};
     put_utf16(node.value, value);
     std::size_t count = av::details::utf16_from_wide(value).size();
     if (with_nul) {
@@ -104,7 +104,7 @@ struct fixed_info {
 
 // A complete version block.
 struct version_block {
-    std::optional<fixed_info> fixed = fixed_info{};
+    std::optional<fixed_info> fixed = fixed_info {};
     // Translations: {language, code page}, in order.
     std::vector<std::pair<std::uint16_t, std::uint16_t>> translations;
     // String tables: key ("040904b0") and its strings.
@@ -112,7 +112,7 @@ struct version_block {
 
     bytes build() const
     {
-        version_node root{L"VS_VERSION_INFO", false, {}, 0, {}};
+        version_node root {L"VS_VERSION_INFO", false, {}, 0, {}};
         if (fixed) {
             put_u32(root.value, 0xFEEF04BD);
             put_u32(root.value, 0x00010000);
@@ -123,25 +123,25 @@ struct version_block {
             put_u32(root.value, fixed->flags_mask);
             put_u32(root.value, fixed->flags);
             put_u32(root.value, 0x00040004);  // VOS_NT_WINDOWS32
-            put_u32(root.value, 1);           // VFT_APP
+            put_u32(root.value, 1);  // VFT_APP
             put_u32(root.value, 0);
             put_u32(root.value, 0);
             put_u32(root.value, 0);
             root.value_length = static_cast<std::uint16_t>(root.value.size());
         }
-        version_node strings{L"StringFileInfo", true, {}, 0, {}};
+        version_node strings {L"StringFileInfo", true, {}, 0, {}};
         for (const auto& [key, values] : tables)
-            strings.children.push_back(version_node{key, true, {}, 0, values});
+            strings.children.push_back(version_node {key, true, {}, 0, values});
         if (!strings.children.empty())
             root.children.push_back(strings);
         if (!translations.empty()) {
-            version_node var{L"Translation", false, {}, 0, {}};
+            version_node var {L"Translation", false, {}, 0, {}};
             for (const auto& [language, code_page] : translations) {
                 put_u16(var.value, language);
                 put_u16(var.value, code_page);
             }
             var.value_length = static_cast<std::uint16_t>(var.value.size());
-            root.children.push_back(version_node{L"VarFileInfo", true, {}, 0, {var}});
+            root.children.push_back(version_node {L"VarFileInfo", true, {}, 0, {var}});
         }
         return serialise(root);
     }
@@ -151,22 +151,22 @@ struct version_block {
 // directory with one resource: RT_VERSION 1, language neutral.
 inline bytes image_with_version(const bytes& block)
 {
-    bytes out(0x40, std::byte{0});
-    out[0] = std::byte{'M'};
-    out[1] = std::byte{'Z'};
-    out[0x3C] = std::byte{0x40};
+    bytes out(0x40, std::byte {0});
+    out[0] = std::byte {'M'};
+    out[1] = std::byte {'Z'};
+    out[0x3C] = std::byte {0x40};
     put_u32(out, 0x00004550);  // "PE\0\0"
-    put_u16(out, 0x014C);      // i386
-    put_u16(out, 1);           // one section
+    put_u16(out, 0x014C);  // i386
+    put_u16(out, 1);  // one section
     put_u32(out, 0);
     put_u32(out, 0);
     put_u32(out, 0);
-    put_u16(out, 224);         // optional header size
+    put_u16(out, 224);  // optional header size
     put_u16(out, 0x0102);
     const std::size_t optional_header = out.size();
-    out.resize(optional_header + 224, std::byte{0});
-    out[optional_header] = std::byte{0x0B};
-    out[optional_header + 1] = std::byte{0x01};
+    out.resize(optional_header + 224, std::byte {0});
+    out[optional_header] = std::byte {0x0B};
+    out[optional_header + 1] = std::byte {0x01};
     const std::size_t resources_size = 0x58 + block.size();
     {
         bytes tail;
@@ -182,10 +182,10 @@ inline bytes image_with_version(const bytes& block)
     for (const char c : name)
         out.push_back(std::byte(c));
     put_u32(out, static_cast<std::uint32_t>(resources_size));  // virtual size
-    put_u32(out, 0x1000);                                      // virtual address
+    put_u32(out, 0x1000);  // virtual address
     put_u32(out, static_cast<std::uint32_t>((resources_size + 0x1FF) & ~0x1FFu));
     put_u32(out, 0x200);  // raw data
-    out.resize(0x200, std::byte{0});
+    out.resize(0x200, std::byte {0});
     // Three directory levels of one entry each, then the data entry.
     const auto directory = [&](std::uint32_t id, std::uint32_t target) {
         put_u32(out, 0);
@@ -203,9 +203,9 @@ inline bytes image_with_version(const bytes& block)
     put_u32(out, static_cast<std::uint32_t>(block.size()));
     put_u32(out, 0);
     put_u32(out, 0);
-    out.resize(0x200 + 0x58, std::byte{0});
+    out.resize(0x200 + 0x58, std::byte {0});
     out.insert(out.end(), block.begin(), block.end());
-    out.resize(0x200 + ((resources_size + 0x1FF) & ~std::size_t{0x1FF}), std::byte{0});
+    out.resize(0x200 + ((resources_size + 0x1FF) & ~std::size_t {0x1FF}), std::byte {0});
     return out;
 }
 

@@ -20,10 +20,8 @@ av::details::system_text_source source_of(std::map<std::uint32_t, std::wstring> 
 
 TEST(SystemMessage, TrailingLineBreaksAreRemovedInAnyMix)
 {
-    const auto source = source_of({{5, L"Access is denied.\r\n"},
-                                   {6, L"Two lines.\r\nSecond.\n\r\n\r"},
-                                   {7, L"No break."},
-                                   {8, L"\r\n"}});
+    const auto source = source_of(
+        {{5, L"Access is denied.\r\n"}, {6, L"Two lines.\r\nSecond.\n\r\n\r"}, {7, L"No break."}, {8, L"\r\n"}});
     EXPECT_EQ(av::details::system_message_from(source, 5, 0), L"Access is denied.");
     EXPECT_EQ(av::details::system_message_from(source, 6, 0), L"Two lines.\r\nSecond.");
     EXPECT_EQ(av::details::system_message_from(source, 7, 0), L"No break.");
@@ -46,7 +44,7 @@ TEST(SystemMessage, ACodeWithoutTextGetsTheTextOfEFailThenError)
         return std::optional<std::wstring>();
     };
     EXPECT_EQ(av::details::system_message_from(recording, 5, 0x0407), L"Error");
-    EXPECT_EQ(languages, (std::vector<std::uint16_t>{0x0407, 0x0407}));
+    EXPECT_EQ(languages, (std::vector<std::uint16_t> {0x0407, 0x0407}));
 }
 
 TEST(SystemMessage, TheSystemsTextsHaveNoTrailingBreaks)

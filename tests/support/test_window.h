@@ -18,7 +18,7 @@ public:
     {
 #if defined(_WIN32)
         m_handle = ::CreateWindowExW(ex_style, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                     nullptr, ::GetModuleHandleW(nullptr), nullptr);
+            nullptr, ::GetModuleHandleW(nullptr), nullptr);
 #else
         m_window.ex_style = ex_style;
         m_handle = &m_window;
@@ -34,7 +34,10 @@ public:
     test_window(const test_window&) = delete;
     test_window& operator=(const test_window&) = delete;
 
-    av::window_handle handle() const { return m_handle; }
+    av::window_handle handle() const
+    {
+        return m_handle;
+    }
 
     bool enabled() const
     {

@@ -49,14 +49,15 @@ TEST(StringTableEntry, ADamagedBlockNeverReadsPastItsEnd)
     const av_test::bytes short_block(block.begin(), block.begin() + 12);
     EXPECT_EQ(av::details::string_table_entry(view(short_block), 15), L"");
     // An odd byte count: the length prefix itself is cut.
-    const av_test::bytes one_byte(1, std::byte{5});
+    const av_test::bytes one_byte(1, std::byte {5});
     EXPECT_EQ(av::details::string_table_entry(view(one_byte), 0), L"");
 }
 
 TEST(StringTableEntry, SurrogatePairsSurviveTheRoundTrip)
 {
-    const std::wstring text = av::details::wide_from_utf16(
-        reinterpret_cast<const std::byte*>("\x3D\xD8\x00\xDE" "A\0"), 3);
+    const std::wstring text = av::details::wide_from_utf16(reinterpret_cast<const std::byte*>("\x3D\xD8\x00\xDE"
+                                                                                              "A\0"),
+        3);
     const std::u16string units = av::details::utf16_from_wide(text);
     ASSERT_EQ(units.size(), 3u);
     EXPECT_EQ(units[0], u'\xD83D');
@@ -89,18 +90,18 @@ TEST(CodePageFacet, ConvertsBothWaysInAGivenCodePage)
     };
     for (const Case& c : cases) {
         const av::details::w2a_codecvt facet(c.code_page);
-        std::mbstate_t state{};
+        std::mbstate_t state {};
         EXPECT_EQ(facet.length(state, c.narrow.data(), c.narrow.data() + c.narrow.size(), 100),
-                  static_cast<int>(c.wide.size()))
+            static_cast<int>(c.wide.size()))
             << c.code_page;
         EXPECT_EQ(facet.length(state, c.narrow.data(), c.narrow.data() + c.narrow.size(), 1), 1) << "capped";
 
         wchar_t wide[32];
         const char* from_next = nullptr;
         wchar_t* wide_next = nullptr;
-        ASSERT_EQ(facet.in(state, c.narrow.data(), c.narrow.data() + c.narrow.size(), from_next, wide, wide + 32,
-                           wide_next),
-                  std::codecvt_base::ok)
+        ASSERT_EQ(
+            facet.in(state, c.narrow.data(), c.narrow.data() + c.narrow.size(), from_next, wide, wide + 32, wide_next),
+            std::codecvt_base::ok)
             << c.code_page;
         EXPECT_EQ(from_next, c.narrow.data() + c.narrow.size());
         EXPECT_EQ(std::wstring(wide, wide_next), c.wide) << c.code_page;
@@ -109,8 +110,8 @@ TEST(CodePageFacet, ConvertsBothWaysInAGivenCodePage)
         const wchar_t* wide_from_next = nullptr;
         char* narrow_next = nullptr;
         ASSERT_EQ(facet.out(state, c.wide.data(), c.wide.data() + c.wide.size(), wide_from_next, narrow, narrow + 64,
-                            narrow_next),
-                  std::codecvt_base::ok)
+                      narrow_next),
+            std::codecvt_base::ok)
             << c.code_page;
         EXPECT_EQ(std::string(narrow, narrow_next), c.narrow) << c.code_page;
     }
@@ -119,20 +120,20 @@ TEST(CodePageFacet, ConvertsBothWaysInAGivenCodePage)
 TEST(CodePageFacet, FailsWholeOnAnUnknownCodePageOrAShortBuffer)
 {
     const av::details::w2a_codecvt unknown(12345);
-    std::mbstate_t state{};
+    std::mbstate_t state {};
     const std::string narrow = "abc";
     wchar_t wide[8] = {L'x', L'x', L'x', L'x', L'x', L'x', L'x', L'x'};
     const char* from_next = nullptr;
     wchar_t* to_next = nullptr;
     EXPECT_EQ(unknown.in(state, narrow.data(), narrow.data() + 3, from_next, wide, wide + 8, to_next),
-              std::codecvt_base::error);
+        std::codecvt_base::error);
     EXPECT_EQ(to_next, wide);
     EXPECT_EQ(unknown.length(state, narrow.data(), narrow.data() + 3, 100), 0);
 
     // Two characters of room for three: nothing, not two of them.
     const av::details::w2a_codecvt latin(1252);
     EXPECT_EQ(latin.in(state, narrow.data(), narrow.data() + 3, from_next, wide, wide + 2, to_next),
-              std::codecvt_base::error);
+        std::codecvt_base::error);
     EXPECT_EQ(to_next, wide);
 
     EXPECT_EQ(latin.max_length(), 5);

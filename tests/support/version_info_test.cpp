@@ -43,15 +43,14 @@ protected:
     }
 
     // "Korvane" 6.3.7.1 with the given product version, flags and strings.
-    static version_block product(const std::wstring& version, std::uint32_t flags = 0,
-                                 std::vector<av_test::version_node> more = {})
+    static version_block product(
+        const std::wstring& version, std::uint32_t flags = 0, std::vector<av_test::version_node> more = {})
     {
         version_block block;
-        block.fixed = av_test::fixed_info{v6_3_7_1, v6_3_7_1, 0x3F, flags};
+        block.fixed = av_test::fixed_info {v6_3_7_1, v6_3_7_1, 0x3F, flags};
         block.translations = {{0x0400, 1200}};
         std::vector<av_test::version_node> strings = {string_node(L"ProductName", L"Korvane"),
-                                                      string_node(L"ProductVersion", version),
-                                                      string_node(L"LegalCopyright", L"© Arvell & Divizere")};
+            string_node(L"ProductVersion", version), string_node(L"LegalCopyright", L"© Arvell & Divizere")};
         strings.insert(strings.end(), more.begin(), more.end());
         block.tables = {{L"040004b0", strings}};
         return block;
@@ -66,7 +65,7 @@ TEST_F(VersionInfo, ReadsTheFixedPartAndTheStrings)
     const av::version_info info = view(product(L"6.03g"));
     EXPECT_TRUE(info.has_fixed_part());
     EXPECT_EQ(info.file_version(), v6_3_7_1);
-    EXPECT_EQ(info.translation_keys(), std::vector<std::wstring>{L"040004b0"});
+    EXPECT_EQ(info.translation_keys(), std::vector<std::wstring> {L"040004b0"});
     EXPECT_EQ(info.product_name(), L"Korvane");
     EXPECT_EQ(info.product_version(), L"6.03g");
     EXPECT_EQ(info.legal_notice(), L"© Arvell & Divizere");
@@ -88,9 +87,9 @@ TEST_F(VersionInfo, OnlyUtf16TranslationsAnswerStringQueries)
     // Of 0407/04B0 then 0409/04B0, every string comes from the first.
     block.translations = {{0x0407, 1252}, {0x0407, 1200}, {0x0409, 1200}};
     block.tables = {{L"040904b0", {string_node(L"ProductName", L"Korvane English")}},
-                    {L"040704b0", {string_node(L"ProductName", L"Korvane Deutsch")}}};
+        {L"040704b0", {string_node(L"ProductName", L"Korvane Deutsch")}}};
     const av::version_info two = view(block);
-    EXPECT_EQ(two.translation_keys(), (std::vector<std::wstring>{L"040704b0", L"040904b0"}));
+    EXPECT_EQ(two.translation_keys(), (std::vector<std::wstring> {L"040704b0", L"040904b0"}));
     EXPECT_EQ(two.product_name(), L"Korvane Deutsch");
 }
 
@@ -98,8 +97,8 @@ TEST_F(VersionInfo, AValueWithAndWithoutItsNul)
 {
     version_block block = product(L"unused");
     block.tables = {{L"040004b0",
-                     {string_node(L"ProductVersion", L"6.03g", true), string_node(L"FileVersion", L"6.3.7.1", false),
-                      string_node(L"Comments", L"", false), string_node(L"InternalName", L"", true)}}};
+        {string_node(L"ProductVersion", L"6.03g", true), string_node(L"FileVersion", L"6.3.7.1", false),
+            string_node(L"Comments", L"", false), string_node(L"InternalName", L"", true)}}};
     const av::version_info info = view(block);
     EXPECT_EQ(info.product_version(), L"6.03g");
     EXPECT_EQ(info.string_value(L"FileVersion"), L"6.3.7.1");
@@ -111,7 +110,7 @@ TEST_F(VersionInfo, EmptyViews)
 {
     english();
     for (const av::version_info& info :
-         {av::version_info(), av::version_info::from_bytes({}), av::version_info::from_file(L"no-such-file.exe")}) {
+        {av::version_info(), av::version_info::from_bytes({}), av::version_info::from_file(L"no-such-file.exe")}) {
         EXPECT_FALSE(info.has_fixed_part());
         EXPECT_EQ(info.file_version(), 0u);
         EXPECT_EQ(info.product_name(), L"");
@@ -177,11 +176,10 @@ TEST_F(VersionInfo, BuildFlagSuffixesInTheirOrder)
         const wchar_t* version;
     };
     const FlagCase cases[] = {
-        {0x3F, 0x8 | 0x1, L"Korvane 6.03g \u2013 Private \u2013 Debug"},
-        {0x3F, 0x1, L"Korvane 6.03g \u2013 Debug"},
+        {0x3F, 0x8 | 0x1, L"Korvane 6.03g \u2013 Private \u2013 Debug"}, {0x3F, 0x1, L"Korvane 6.03g \u2013 Debug"},
         {0x3F, 0x8, L"Korvane 6.03g \u2013 Private"},
         {0x3F, 0x4 | 0x20, L"Korvane 6.03g"},  // patched and special build add nothing
-        {0x00, 0x8 | 0x1, L"Korvane 6.03g"},   // flags outside the mask do not count
+        {0x00, 0x8 | 0x1, L"Korvane 6.03g"},  // flags outside the mask do not count
     };
     for (const FlagCase& c : cases) {
         version_block block = product(L"6.03g");
@@ -231,7 +229,8 @@ TEST(VersionBlockLayout, QueriesFollowTheSubBlockRules)
     ASSERT_TRUE(root);
     EXPECT_EQ(root->length, 52u);
     EXPECT_FALSE(root->text);
-    const auto name = av::details::query_version_block(data, raw.size(), L"\\\\StringFileInfo\\\\040904B0\\ProductName");
+    const auto name =
+        av::details::query_version_block(data, raw.size(), L"\\\\StringFileInfo\\\\040904B0\\ProductName");
     ASSERT_TRUE(name) << "empty elements are skipped and keys compare ignoring case";
     EXPECT_TRUE(name->text);
     EXPECT_EQ(name->length, 8u);
@@ -244,7 +243,7 @@ TEST(VersionBlockLayout, QueriesFollowTheSubBlockRules)
 TEST(VersionBlockLayout, DamagedBlocksAnswerEmptyAndAreNeverReadPastTheirEnd)
 {
     version_block block;
-    block.fixed = av_test::fixed_info{v6_3_7_1, v6_3_7_1, 0x3F, 0};
+    block.fixed = av_test::fixed_info {v6_3_7_1, v6_3_7_1, 0x3F, 0};
     block.translations = {{0x0409, 1200}};
     block.tables = {{L"040904b0", {string_node(L"ProductName", L"Korvane"), string_node(L"ProductVersion", L"6.03g")}}};
     const std::vector<std::uint8_t> whole = av_test::to_u8(block.build());
@@ -261,7 +260,7 @@ TEST(VersionBlockLayout, DamagedBlocksAnswerEmptyAndAreNeverReadPastTheirEnd)
     std::vector<std::uint8_t> damaged = whole;
     const std::u16string key = u"ProductVersion";
     const auto at = std::search(damaged.begin(), damaged.end(), reinterpret_cast<const std::uint8_t*>(key.data()),
-                                reinterpret_cast<const std::uint8_t*>(key.data() + key.size()));
+        reinterpret_cast<const std::uint8_t*>(key.data() + key.size()));
     ASSERT_NE(at, damaged.end());
     const std::size_t node = static_cast<std::size_t>(at - damaged.begin()) - 6;
     damaged[node + 2] = 0xFF;  // wValueLength: 255 characters

@@ -17,7 +17,8 @@ namespace av::test {
 // Known folders of which only the temporary folder is known.
 class temp_only_folders final : public platform::known_folders {
 public:
-    explicit temp_only_folders(std::wstring temp) : temp_(std::move(temp))
+    explicit temp_only_folders(std::wstring temp)
+        : temp_(std::move(temp))
     {
         if (!temp_.empty() && temp_.back() != L'\\' && temp_.back() != L'/')
             temp_.push_back(kSep);
@@ -44,15 +45,11 @@ private:
 class machine_of {
 public:
     machine_of(platform::file_system& fs, platform::registry& reg, std::wstring temp = {},
-               platform::fault_plan* plan = nullptr)
-        : folders_(std::move(temp)),
-          faulty_folders_(folders_, plan != nullptr ? *plan : unused_plan_),
-          machine_{fs,
-                   reg,
-                   plan != nullptr ? static_cast<platform::known_folders&>(faulty_folders_) : folders_,
-                   platform::system_processes(),
-                   platform::system_shell_links(),
-                   platform::system_access_rights()}
+        platform::fault_plan* plan = nullptr)
+        : folders_(std::move(temp))
+        , faulty_folders_(folders_, plan != nullptr ? *plan : unused_plan_)
+        , machine_ {fs, reg, plan != nullptr ? static_cast<platform::known_folders&>(faulty_folders_) : folders_,
+              platform::system_processes(), platform::system_shell_links(), platform::system_access_rights()}
     {
     }
     machine_of(const machine_of&) = delete;

@@ -23,10 +23,10 @@ protected:
     scratch_folder dir;
     std::wstring temp = dir / L"Temp";
     fault_plan plan;
-    faulty_file_system fs{system_file_system(), plan};
+    faulty_file_system fs {system_file_system(), plan};
     memory_registry reg;
-    av::test::machine_of sandbox{fs, reg, temp, &plan};
-    UninstallLog log{sandbox};
+    av::test::machine_of sandbox {fs, reg, temp, &plan};
+    UninstallLog log {sandbox};
 
     void SetUp() override { ASSERT_FALSE(system_file_system().create_folder(temp)); }
 
@@ -84,7 +84,8 @@ TEST_F(RecorderTest, RecordFileCreatesAndRecordsEachMissingFolderOutermostFirst)
 TEST_F(RecorderTest, FolderCreationStopsSilentlyAtTheFirstFailure)
 {
     const std::wstring a = dir / L"A";
-    plan.fail_when([&](operation op, const std::wstring& p) { return op == operation::create_folder && p == join(a, L"B"); });
+    plan.fail_when(
+        [&](operation op, const std::wstring& p) { return op == operation::create_folder && p == join(a, L"B"); });
     log.RecordFile(join(join(join(a, L"B"), L"C"), L"f"), 1, false);
     ASSERT_EQ(log.entries.size(), 2u);
     EXPECT_EQ(log.entries.front().path, a);
@@ -134,7 +135,7 @@ TEST_F(RecorderTest, MakeBackupWithoutSourceGivesAFreeName)
 TEST_F(RecorderTest, TemporaryFolderTooLongGivesNoBackup)
 {
     const std::wstring deep = join(temp, std::wstring(240, L'x'));
-    av::test::machine_of long_temp{system_file_system(), reg, deep};
+    av::test::machine_of long_temp {system_file_system(), reg, deep};
     UninstallLog other(long_temp);
     const std::wstring file = dir / L"f";
     put(file, "x");
@@ -150,7 +151,7 @@ struct backup_fault {
     bool copy;
 };
 
-class BackupFaultTest : public RecorderTest, public ::testing::WithParamInterface<backup_fault> {};
+class BackupFaultTest : public RecorderTest, public ::testing::WithParamInterface<backup_fault> { };
 
 TEST_P(BackupFaultTest, AFileThatCannotBeBackedUpStaysAsItWas)
 {
@@ -159,11 +160,13 @@ TEST_P(BackupFaultTest, AFileThatCannotBeBackedUpStaysAsItWas)
     int asked = 0;
     const operation target = GetParam().op;
     // Past the existence test of RecordFile itself: fail the backup's call.
-    plan.fail_when([&](operation op, const std::wstring& subject) {
-        if (op != target)
-            return false;
-        return op != operation::get_attributes || (subject == file && ++asked == 2);
-    }, {}, true);
+    plan.fail_when(
+        [&](operation op, const std::wstring& subject) {
+            if (op != target)
+                return false;
+            return op != operation::get_attributes || (subject == file && ++asked == 2);
+        },
+        {}, true);
     EXPECT_FALSE(log.RecordFile(file, 1, GetParam().copy));
     const UninstallLogEntry& e = log.entries.back();
     EXPECT_TRUE(e.backupPath.empty());
@@ -178,13 +181,11 @@ TEST_P(BackupFaultTest, AFileThatCannotBeBackedUpStaysAsItWas)
     EXPECT_TRUE(read_only(file));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, BackupFaultTest,
-    ::testing::Values(backup_fault{"TempFolder", operation::temp_folder, false},
-                      backup_fault{"TempName", operation::temp_file_name, false},
-                      backup_fault{"Attributes", operation::get_attributes, false},
-                      backup_fault{"Move", operation::move_file, false},
-                      backup_fault{"Copy", operation::copy_file, true}),
+INSTANTIATE_TEST_SUITE_P(Faults, BackupFaultTest,
+    ::testing::Values(backup_fault {"TempFolder", operation::temp_folder, false},
+        backup_fault {"TempName", operation::temp_file_name, false},
+        backup_fault {"Attributes", operation::get_attributes, false},
+        backup_fault {"Move", operation::move_file, false}, backup_fault {"Copy", operation::copy_file, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RecorderTest, RecordShortcutMovesThePreviousShortcutAside)

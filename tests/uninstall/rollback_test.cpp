@@ -27,8 +27,8 @@ protected:
     std::wstring temp = dir / L"Temp";
     file_system& fs = system_file_system();
     memory_registry reg;
-    av::test::machine_of sandbox{fs, reg, temp};
-    UninstallLog log{sandbox};
+    av::test::machine_of sandbox {fs, reg, temp};
+    UninstallLog log {sandbox};
 
     void SetUp() override
     {
@@ -69,7 +69,7 @@ TEST_F(RollBackTest, HalfWrittenFileIsRemovedAndItsPredecessorRestored)
     put(exe, "old program", attr_readonly);
     fault_plan plan;
     faulty_file_system faulty(fs, plan);
-    av::test::machine_of faulty_machine{faulty, reg, temp};
+    av::test::machine_of faulty_machine {faulty, reg, temp};
     UninstallLog run(faulty_machine);
     for (const std::wstring& path : {fresh, exe}) {
         ASSERT_TRUE(run.RecordFile(path, 1, false));
@@ -145,7 +145,7 @@ TEST_F(RollBackTest, CreatedKeyIsDeletedWithItsSubkeys)
     log.Complete(true);
     log.RollBack();
     EXPECT_EQ(open_key(reg, kUninstall + L"\\" + kProductKey, key_access::read, key),
-              av::win_error::make(av::win_error::file_not_found));
+        av::win_error::make(av::win_error::file_not_found));
     EXPECT_FALSE(open_key(reg, kUninstall + L"\\Other", key_access::read, key));
 }
 
@@ -174,7 +174,7 @@ TEST_F(RollBackTest, WithoutTheUninstallRootTheHiveIsNeitherUsedNorDeleted)
 {
     fault_plan plan;
     faulty_registry faulty(reg, plan);
-    av::test::machine_of faulty_machine{fs, faulty, temp};
+    av::test::machine_of faulty_machine {fs, faulty, temp};
     UninstallLog run(faulty_machine);
     run.SetProduct(L"K", kProductKey);
     std::unique_ptr<registry_key> key;

@@ -65,9 +65,8 @@ protected:
     static std::vector<std::wstring> header(const std::wstring& install = L"C:\\P")
     {
         return {L"// Uninstall Log File v1",
-                L"// ############ WARNING: Do not delete or modify this file. ############",
-                L"// Install Korvaline 6.03f", L"// Install Path : " + install,
-                L"// Shortcut Path : C:\\S", L"// ------------------"};
+            L"// ############ WARNING: Do not delete or modify this file. ############", L"// Install Korvaline 6.03f",
+            L"// Install Path : " + install, L"// Shortcut Path : C:\\S", L"// ------------------"};
     }
 };
 
@@ -82,22 +81,14 @@ TEST_F(LogFileTest, FirstInstallationIsWrittenExactlyAsTheExample)
 
     UninstallLog log;
     log.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
-    log.entries = {entry(Kind::CreatedFolder, pd),
-                   entry(Kind::CreatedFolder, pd + L"\\Korvane"),
-                   entry(Kind::InstalledFile, pd + L"\\Korvane\\Korvane.dat", 3),
-                   entry(Kind::CreatedFolder, pf),
-                   entry(Kind::CreatedFolder, app),
-                   entry(Kind::InstalledFile, app + L"\\Uninstall.exe", 2),
-                   entry(Kind::CreatedFolder, app + L"\\Lang"),
-                   entry(Kind::InstalledFile, app + L"\\Lang\\Korvane.en.dll", 0),
-                   entry(Kind::InstalledFile, app + L"\\Korvane.exe", 1),
-                   entry(Kind::CreatedFolder, sm),
-                   entry(Kind::CreatedFolder, menu),
-                   entry(Kind::MenuShortcut, menu + L"\\Korvaline 6.03g.lnk"),
-                   entry(Kind::MenuUninstallShortcut, menu + L"\\Uninstall Korvaline.lnk"),
-                   entry(Kind::DesktopShortcut, desktop),
-                   entry(Kind::UninstallKey, L""),
-                   entry(Kind::ProductRegistration, L"")};
+    log.entries = {entry(Kind::CreatedFolder, pd), entry(Kind::CreatedFolder, pd + L"\\Korvane"),
+        entry(Kind::InstalledFile, pd + L"\\Korvane\\Korvane.dat", 3), entry(Kind::CreatedFolder, pf),
+        entry(Kind::CreatedFolder, app), entry(Kind::InstalledFile, app + L"\\Uninstall.exe", 2),
+        entry(Kind::CreatedFolder, app + L"\\Lang"), entry(Kind::InstalledFile, app + L"\\Lang\\Korvane.en.dll", 0),
+        entry(Kind::InstalledFile, app + L"\\Korvane.exe", 1), entry(Kind::CreatedFolder, sm),
+        entry(Kind::CreatedFolder, menu), entry(Kind::MenuShortcut, menu + L"\\Korvaline 6.03g.lnk"),
+        entry(Kind::MenuUninstallShortcut, menu + L"\\Uninstall Korvaline.lnk"), entry(Kind::DesktopShortcut, desktop),
+        entry(Kind::UninstallKey, L""), entry(Kind::ProductRegistration, L"")};
     ASSERT_TRUE(log.Write(logPath, app, menu));
 
     const std::string expected = utf16_log({
@@ -191,14 +182,11 @@ TEST_F(LogFileTest, LoadReadsBackWhatWriteWrote)
     ASSERT_FALSE(fs.create_folder(menu));
     UninstallLog log;
     log.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
-    log.entries = {entry(Kind::CreatedFolder, install),
-                   entry(Kind::InstalledFile, install + L"\\a -- b.txt", 0),
-                   entry(Kind::InstalledFile, install + L"\\\u040A\u010A.txt", 4, false),
-                   entry(Kind::MenuShortcut, L"", -1, false),
-                   entry(Kind::MenuUninstallShortcut, menu + L"\\U.lnk"),
-                   entry(Kind::DesktopShortcut, L"D.lnk"),
-                   entry(Kind::UninstallKey, L""),
-                   entry(Kind::ProductRegistration, L"", -1, false)};
+    log.entries = {entry(Kind::CreatedFolder, install), entry(Kind::InstalledFile, install + L"\\a -- b.txt", 0),
+        entry(Kind::InstalledFile, install + L"\\\u040A\u010A.txt", 4, false),
+        entry(Kind::MenuShortcut, L"", -1, false), entry(Kind::MenuUninstallShortcut, menu + L"\\U.lnk"),
+        entry(Kind::DesktopShortcut, L"D.lnk"), entry(Kind::UninstallKey, L""),
+        entry(Kind::ProductRegistration, L"", -1, false)};
     const auto written = log.entries;
     ASSERT_TRUE(log.Write(logPath, install, menu));
 
@@ -267,7 +255,7 @@ struct stop_case {
     std::wstring line;
 };
 
-class LoadStopsTest : public LogFileTest, public ::testing::WithParamInterface<stop_case> {};
+class LoadStopsTest : public LogFileTest, public ::testing::WithParamInterface<stop_case> { };
 
 TEST_P(LoadStopsTest, KeepsWhatCameBeforeAndReadsNothingAfter)
 {
@@ -285,21 +273,16 @@ TEST_P(LoadStopsTest, KeepsWhatCameBeforeAndReadsNothingAfter)
     EXPECT_FALSE(log.previousEntries.back().succeeded);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, LoadStopsTest,
-    ::testing::Values(stop_case{"BlankLine", L""}, stop_case{"WhiteSpaceOnly", L" \t "},
-                      stop_case{"KindSeven", L"0002:07ff:1 -- C:\\x"},
-                      stop_case{"FlagTwo", L"0002:0100:2 -- C:\\x"},
-                      stop_case{"MissingFirstColon", L"0002 0100:1 -- C:\\x"},
-                      stop_case{"MissingSecondColon", L"0002:0100 1 -- C:\\x"},
-                      stop_case{"WordOtherThanDashes", L"0002:0100:1 - C:\\x"},
-                      stop_case{"DashesGlued", L"0002:0100:1 --C:\\x"},
-                      stop_case{"NegativeIndex", L"-1:0100:1 -- C:\\x"},
-                      stop_case{"NoIndex", L":0100:1 -- C:\\x"},
-                      stop_case{"NoCode", L"0002::1 -- C:\\x"},
-                      stop_case{"CodeTooLarge", L"0002:1ffffffff:1 -- C:\\x"},
-                      stop_case{"NothingAfterFlag", L"0002:0100:1"},
-                      stop_case{"TooLong", L"0002:0100:1 -- C:\\" + std::wstring(600, L'x')}),
+INSTANTIATE_TEST_SUITE_P(Rules, LoadStopsTest,
+    ::testing::Values(stop_case {"BlankLine", L""}, stop_case {"WhiteSpaceOnly", L" \t "},
+        stop_case {"KindSeven", L"0002:07ff:1 -- C:\\x"}, stop_case {"FlagTwo", L"0002:0100:2 -- C:\\x"},
+        stop_case {"MissingFirstColon", L"0002 0100:1 -- C:\\x"},
+        stop_case {"MissingSecondColon", L"0002:0100 1 -- C:\\x"},
+        stop_case {"WordOtherThanDashes", L"0002:0100:1 - C:\\x"}, stop_case {"DashesGlued", L"0002:0100:1 --C:\\x"},
+        stop_case {"NegativeIndex", L"-1:0100:1 -- C:\\x"}, stop_case {"NoIndex", L":0100:1 -- C:\\x"},
+        stop_case {"NoCode", L"0002::1 -- C:\\x"}, stop_case {"CodeTooLarge", L"0002:1ffffffff:1 -- C:\\x"},
+        stop_case {"NothingAfterFlag", L"0002:0100:1"},
+        stop_case {"TooLong", L"0002:0100:1 -- C:\\" + std::wstring(600, L'x')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LogFileTest, LineOfExactlyTheBufferIsReadAndOneMoreStops)
@@ -348,8 +331,8 @@ TEST_F(LogFileTest, VersionOtherThanOneYieldsNothing)
 {
     const std::wstring install = dir / L"Install";
     ASSERT_FALSE(fs.create_folder(install));
-    for (const std::wstring first : {L"// Uninstall Log File v2", L"// Uninstall Log File v", L"// Log v1",
-                                     L"0000:00ff:1 -- C:\\A"}) {
+    for (const std::wstring first :
+        {L"// Uninstall Log File v2", L"// Uninstall Log File v", L"// Log v1", L"0000:00ff:1 -- C:\\A"}) {
         std::vector<std::wstring> lines = header(install);
         lines[0] = first;
         lines.push_back(L"0000:00ff:1 -- C:\\A");
@@ -430,7 +413,7 @@ TEST_F(LogFileTest, AReadErrorEndsTheReadingAndDropsTheLineItCut)
     faulty_file_system faulty(fs, plan);
     int reads = 0;
     plan.fail_when([&](operation op, const std::wstring&) { return op == operation::read_file && ++reads == 2; });
-    av::test::machine_of faulty_machine{faulty, system_registry()};
+    av::test::machine_of faulty_machine {faulty, system_registry()};
     UninstallLog log(faulty_machine);
     log.Load(logPath);
     // The first 4096 bytes hold the header and some whole lines.
@@ -464,19 +447,14 @@ TEST_F(LogFileTest, MergeSupersedesFilesKeepsOtherShortcutsReplacesKeyAndRegistr
     UninstallLog log;
     log.SetProduct(L"Korvaline 6.03g", L"Korvane 6");
     log.previousVersion = L"Korvaline 6.03g";
-    log.previousEntries = {entry(Kind::CreatedFolder, L"C:\\P"),
-                           entry(Kind::InstalledFile, L"C:\\P\\a.exe", 1),
-                           entry(Kind::InstalledFile, L"C:\\P\\old.dll", 0),
-                           entry(Kind::InstalledFile, L"C:\\P\\B.DAT", 3),
-                           entry(Kind::MenuShortcut, L"C:\\S\\K 6.03f.lnk"),
-                           entry(Kind::DesktopShortcut, L"C:\\D\\K 6.03f.lnk"),
-                           entry(Kind::UninstallKey, L""),
-                           entry(Kind::ProductRegistration, L"")};
+    log.previousEntries = {entry(Kind::CreatedFolder, L"C:\\P"), entry(Kind::InstalledFile, L"C:\\P\\a.exe", 1),
+        entry(Kind::InstalledFile, L"C:\\P\\old.dll", 0), entry(Kind::InstalledFile, L"C:\\P\\B.DAT", 3),
+        entry(Kind::MenuShortcut, L"C:\\S\\K 6.03f.lnk"), entry(Kind::DesktopShortcut, L"C:\\D\\K 6.03f.lnk"),
+        entry(Kind::UninstallKey, L""), entry(Kind::ProductRegistration, L"")};
     log.entries = {entry(Kind::InstalledFile, L"C:\\P\\a.exe", 1),
-                   entry(Kind::InstalledFile, L"C:\\p\\b.dat", 3),  // same file by the same-path rule
-                   entry(Kind::MenuShortcut, L"C:\\S\\K 6.03g.lnk"),
-                   entry(Kind::UninstallKey, L""),
-                   entry(Kind::ProductRegistration, L"", -1, false)};
+        entry(Kind::InstalledFile, L"C:\\p\\b.dat", 3),  // same file by the same-path rule
+        entry(Kind::MenuShortcut, L"C:\\S\\K 6.03g.lnk"), entry(Kind::UninstallKey, L""),
+        entry(Kind::ProductRegistration, L"", -1, false)};
     ASSERT_TRUE(log.Write(logPath, L"C:\\P", L"C:\\S"));
     EXPECT_TRUE(log.previousEntries.empty());
 
@@ -539,13 +517,13 @@ TEST_F(LogFileTest, AFailedWriteFailsTheResultButTheOtherLinesAreWritten)
 {
     fault_plan plan;
     faulty_file_system faulty(fs, plan);
-    av::test::machine_of faulty_machine{faulty, system_registry()};
+    av::test::machine_of faulty_machine {faulty, system_registry()};
     UninstallLog log(faulty_machine);
     log.SetProduct(L"K", L"Korvane 6");
     log.entries = {entry(Kind::CreatedFolder, L"C:\\A"), entry(Kind::CreatedFolder, L"C:\\B")};
     int writes = 0;
     plan.fail_when([&](operation op, const std::wstring&) { return op == operation::write_file && ++writes == 8; },
-                   av::win_error::make(av::win_error::disk_full));
+        av::win_error::make(av::win_error::disk_full));
     EXPECT_FALSE(log.Write(logPath, L"C:\\P", L"C:\\S"));
     const std::string bytes = read(logPath);
     // Mark, six header lines, the first entry failed half-way, the second written.

@@ -13,7 +13,8 @@ using namespace winpath;
 const std::wstring kStartMenu = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
 const std::wstring kPrograms = kStartMenu + L"\\Programs";
 
-TEST(PickerStart, RelativePathsAreDiscardedByTheShellsRule) {
+TEST(PickerStart, RelativePathsAreDiscardedByTheShellsRule)
+{
     const std::wstring documents = L"C:\\Users\\me\\Documents";
     const std::optional<std::wstring> root = L"C:\\ProgramData\\Start Menu\\Programs";
     EXPECT_EQ(PickerStartPath(L"D:", std::nullopt, documents), L"D:\\");
@@ -28,36 +29,38 @@ TEST(PickerStart, RelativePathsAreDiscardedByTheShellsRule) {
     EXPECT_EQ(PickerStartPath(L"", std::nullopt, L""), L"");
 }
 
-TEST(SubFolderRule, ProposesTheProductFolder) {
+TEST(SubFolderRule, ProposesTheProductFolder)
+{
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps", L"Korvaline 6", std::nullopt), L"D:\\Apps\\Korvaline 6");
-    EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\Korvaline 6", L"Korvaline 6", std::nullopt),
-              L"D:\\Apps\\Korvaline 6");
-    EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\KORVALINE 6\\", L"Korvaline 6", std::nullopt),
-              L"D:\\Apps\\KORVALINE 6\\");
+    EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\Korvaline 6", L"Korvaline 6", std::nullopt), L"D:\\Apps\\Korvaline 6");
+    EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\KORVALINE 6\\", L"Korvaline 6", std::nullopt), L"D:\\Apps\\KORVALINE 6\\");
     EXPECT_EQ(ApplySubFolderRule(L"D:\\", L"Korvaline 6", std::nullopt), L"D:\\Korvaline 6");
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\", L"Korvaline 6", std::nullopt), L"D:\\Apps\\Korvaline 6");
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps", L"", std::nullopt), L"D:\\Apps");
 }
 
-TEST(SubFolderRule, SeveralComponents) {
+TEST(SubFolderRule, SeveralComponents)
+{
     const std::wstring sub = L"Arvell & Divizere\\Korvaline 6";
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps", sub, std::nullopt), L"D:\\Apps\\Arvell & Divizere\\Korvaline 6");
     // The leading part already there is not repeated.
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Apps\\Arvell & Divizere", sub, std::nullopt),
-              L"D:\\Apps\\Arvell & Divizere\\Korvaline 6");
+        L"D:\\Apps\\Arvell & Divizere\\Korvaline 6");
     EXPECT_EQ(ApplySubFolderRule(L"D:\\Arvell & Divizere\\Korvaline 6", sub, std::nullopt),
-              L"D:\\Arvell & Divizere\\Korvaline 6");
+        L"D:\\Arvell & Divizere\\Korvaline 6");
 }
 
-TEST(SubFolderRule, RelativeToTheBase) {
+TEST(SubFolderRule, RelativeToTheBase)
+{
     EXPECT_EQ(ApplySubFolderRule(kPrograms + L"\\Arvell & Divizere", L"Korvaline 6", kStartMenu),
-              L"Programs\\Arvell & Divizere\\Korvaline 6");
+        L"Programs\\Arvell & Divizere\\Korvaline 6");
     EXPECT_EQ(ApplySubFolderRule(kStartMenu, L"Korvaline 6", kStartMenu), L"Korvaline 6");
     // Another volume: no relative form, the full path stays.
     EXPECT_EQ(ApplySubFolderRule(L"E:\\Menu", L"Korvaline 6", kStartMenu), L"E:\\Menu\\Korvaline 6");
 }
 
-TEST(SubFolderRule, UsableNames) {
+TEST(SubFolderRule, UsableNames)
+{
     EXPECT_EQ(UsableSubFolder(L"Korvaline 6"), L"Korvaline 6");
     EXPECT_EQ(UsableSubFolder(L"Korvaline 6.."), L"Korvaline 6");
     EXPECT_EQ(UsableSubFolder(L"A\\B"), L"A\\B");
@@ -65,7 +68,8 @@ TEST(SubFolderRule, UsableNames) {
     EXPECT_EQ(UsableSubFolder(L"a|b"), L"");
 }
 
-TEST(TypedFolder, Validation) {
+TEST(TypedFolder, Validation)
+{
     struct Case {
         std::wstring text;
         unsigned long error;
@@ -97,7 +101,8 @@ TEST(TypedFolder, Validation) {
     }
 }
 
-TEST(TypedFolder, InsideTheStartMenu) {
+TEST(TypedFolder, InsideTheStartMenu)
+{
     const TypedFolder tools = ValidateTypedFolder(L"Programs\\Tools", kStartMenu, L"C:\\elsewhere");
     EXPECT_EQ(tools.error, 0u);
     EXPECT_EQ(tools.path, kPrograms + L"\\Tools");
@@ -108,9 +113,10 @@ TEST(TypedFolder, InsideTheStartMenu) {
     EXPECT_EQ(ValidateTypedFolder(kPrograms + L"\\X", kStartMenu, L"C:\\").path, kPrograms + L"\\X");
 }
 
-TEST(StartMenuText, BothWays) {
+TEST(StartMenuText, BothWays)
+{
     EXPECT_EQ(StartMenuRelativeText(kStartMenu, kPrograms + L"\\Arvell & Divizere\\Korvaline 6"),
-              L"Programs\\Arvell & Divizere\\Korvaline 6");
+        L"Programs\\Arvell & Divizere\\Korvaline 6");
     EXPECT_EQ(StartMenuRelativeText(kStartMenu, kStartMenu + L"\\"), L"");
     EXPECT_EQ(StartMenuRelativeText(kStartMenu, L"C:\\Other"), L"..\\..\\..\\..\\Other");
     EXPECT_EQ(StartMenuRelativeText(kStartMenu, L"E:\\Menu"), std::nullopt);
@@ -121,11 +127,12 @@ TEST(StartMenuText, BothWays) {
     EXPECT_EQ(StartMenuFolderFromText(kStartMenu, L"E:\\Menu"), L"E:\\Menu");
 }
 
-TEST(WinPath, Pieces) {
+TEST(WinPath, Pieces)
+{
     EXPECT_EQ(PathRoot(L"D:\\a"), L"D:\\");
     EXPECT_EQ(PathRoot(L"d:a"), L"d:");
     EXPECT_EQ(PathRoot(L"\\\\srv\\sh\\a"), L"\\\\srv\\sh\\");
-    EXPECT_EQ(PathComponents(L"D:\\a\\\\b/c\\"), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    EXPECT_EQ(PathComponents(L"D:\\a\\\\b/c\\"), (std::vector<std::wstring> {L"a", L"b", L"c"}));
     EXPECT_EQ(PathJoin(L"D:\\a\\", L"\\b"), L"D:\\a\\b");
     EXPECT_EQ(PathJoin(L"D:\\a", L""), L"D:\\a");
     EXPECT_EQ(QualifyPath(L"E:x", L"D:\\cur"), L"E:\\x");

@@ -20,12 +20,13 @@ public:
     std::wstring main, uninstaller;
     void SetStatus(const std::wstring& text) override { status = text; }
     void SetStatusPath(const std::wstring& path) override { status = path; }
-    void AppendLogLine(const std::wstring& text, bool separator) override {
+    void AppendLogLine(const std::wstring& text, bool separator) override
+    {
         log.push_back(separator ? L"--" + text : text);
     }
-    void ShowProgress(bool) override {}
-    void SetProgress(unsigned long long, unsigned long long) override {}
-    void PumpMessages() override {}
+    void ShowProgress(bool) override { }
+    void SetProgress(unsigned long long, unsigned long long) override { }
+    void PumpMessages() override { }
     std::wstring& MainProgramPath() override { return main; }
     std::wstring& UninstallerPath() override { return uninstaller; }
 };
@@ -33,18 +34,20 @@ public:
 class Run : public ::testing::Test {
 protected:
     void TearDown() override { SetInstallationRun({}); }
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
     RecordingDisplay display;
 };
 
-TEST_F(Run, WithoutARunTheInstallationFails) {
+TEST_F(Run, WithoutARunTheInstallationFails)
+{
     EXPECT_FALSE(RunInstallation(display));
     EXPECT_EQ(display.status, L"Installation failed (Error Code 7).");
-    EXPECT_EQ(display.log, std::vector<std::wstring>{L"Installation failed (Error Code 7).\r\n"});
+    EXPECT_EQ(display.log, std::vector<std::wstring> {L"Installation failed (Error Code 7).\r\n"});
 }
 
-TEST_F(Run, TheInstalledRunDecides) {
+TEST_F(Run, TheInstalledRunDecides)
+{
     int calls = 0;
     SetInstallationRun([&](InstallDisplay& d) {
         ++calls;

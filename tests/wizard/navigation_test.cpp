@@ -44,20 +44,27 @@ public:
     int endings = 0;
     bool endedOk = false;
 
-    bool SavePage(int page) override {
-        if (page == kPageMode) advancedMode = modeRadioAdvanced;
+    bool SavePage(int page) override
+    {
+        if (page == kPageMode)
+            advancedMode = modeRadioAdvanced;
         if (page == kPageFolder) {
-            if (!folderValid) return false;
+            if (!folderValid)
+                return false;
             installFolder = folderEdit;
         }
         return true;
     }
-    void LoadPage(int page) override {
+    void LoadPage(int page) override
+    {
         loads.push_back(page);
-        if (page == kPageMode) modeRadioAdvanced = advancedMode;
-        if (page == kPageFolder) folderEdit = installFolder;
+        if (page == kPageMode)
+            modeRadioAdvanced = advancedMode;
+        if (page == kPageFolder)
+            folderEdit = installFolder;
     }
-    void SetPageVisible(int page, bool show) override {
+    void SetPageVisible(int page, bool show) override
+    {
         if (show) {
             visible.push_back(page);
         } else {
@@ -71,7 +78,8 @@ public:
     bool InstallationDone() const override { return installationDone; }
     void SetInstallationDone(bool done) override { installationDone = done; }
     int UpdateState() const override { return updateState; }
-    bool RunInstallation() override {
+    bool RunInstallation() override
+    {
         ++runs;
         // The buttons are disabled while the run works.
         EXPECT_FALSE(enabled[kIdBack]);
@@ -79,11 +87,13 @@ public:
         EXPECT_FALSE(enabled[kIdCancel]);
         return runResult;
     }
-    bool ConfirmExit() override {
+    bool ConfirmExit() override
+    {
         ++confirmations;
         return confirmAnswer;
     }
-    void EndWizard(bool ok) override {
+    void EndWizard(bool ok) override
+    {
         ++endings;
         endedOk = ok;
     }
@@ -91,29 +101,36 @@ public:
 
 class Navigation : public ::testing::Test {
 protected:
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
     FakeHost host;
-    WizardNavigator nav{host};
+    WizardNavigator nav {host};
 
-    void Reach(int page) {
+    void Reach(int page)
+    {
         nav.ShowPage(kPageStart);
-        while (nav.CurrentPage() < page) nav.Next();
+        while (nav.CurrentPage() < page)
+            nav.Next();
         ASSERT_EQ(nav.CurrentPage(), page);
     }
 };
 
-TEST(ResolveTargetPage, QuickModeSkipsFolderAndShortcut) {
+TEST(ResolveTargetPage, QuickModeSkipsFolderAndShortcut)
+{
     struct Case {
         int current, target;
         bool advanced;
         int expected;
     };
     const Case cases[] = {
-        {kPageMode, kPageFolder, false, kPageInstall},   {kPageInstall, kPageShortcut, false, kPageMode},
-        {kPageMode, kPageFolder, true, kPageFolder},     {kPageInstall, kPageShortcut, true, kPageShortcut},
-        {kPageNone, kPageStart, false, kPageStart},      {kPageInstall, kPageEnd, false, kPageEnd},
-        {kPageEnd, kPageInstall, false, kPageInstall},   {kPageFolder, kPageFolder, false, kPageFolder},
+        {kPageMode, kPageFolder, false, kPageInstall},
+        {kPageInstall, kPageShortcut, false, kPageMode},
+        {kPageMode, kPageFolder, true, kPageFolder},
+        {kPageInstall, kPageShortcut, true, kPageShortcut},
+        {kPageNone, kPageStart, false, kPageStart},
+        {kPageInstall, kPageEnd, false, kPageEnd},
+        {kPageEnd, kPageInstall, false, kPageInstall},
+        {kPageFolder, kPageFolder, false, kPageFolder},
         {kPageStart, kPageShortcut, false, kPageInstall},
     };
     for (const Case& c : cases) {
@@ -122,9 +139,10 @@ TEST(ResolveTargetPage, QuickModeSkipsFolderAndShortcut) {
     }
 }
 
-TEST_F(Navigation, FirstPageIsStartWithBackDisabled) {
+TEST_F(Navigation, FirstPageIsStartWithBackDisabled)
+{
     nav.ShowPage(kPageStart);
-    EXPECT_EQ(host.visible, std::vector<int>{kPageStart});
+    EXPECT_EQ(host.visible, std::vector<int> {kPageStart});
     EXPECT_FALSE(host.enabled[kIdBack]);
     EXPECT_TRUE(host.enabled[kIdNext]);
     EXPECT_EQ(host.defaultId, kIdNext);
@@ -133,19 +151,21 @@ TEST_F(Navigation, FirstPageIsStartWithBackDisabled) {
     EXPECT_EQ(host.texts.cancel, L"Cancel");
 }
 
-TEST_F(Navigation, QuickModeGoesFromModeToInstallAndBack) {
+TEST_F(Navigation, QuickModeGoesFromModeToInstallAndBack)
+{
     Reach(kPageMode);
     nav.Next();
     EXPECT_EQ(nav.CurrentPage(), kPageInstall);
-    EXPECT_EQ(host.visible, std::vector<int>{kPageInstall});
+    EXPECT_EQ(host.visible, std::vector<int> {kPageInstall});
     EXPECT_EQ(host.texts.next, L"Install");
     nav.Back();
     EXPECT_EQ(nav.CurrentPage(), kPageMode);
-    EXPECT_EQ(host.visible, std::vector<int>{kPageMode});
+    EXPECT_EQ(host.visible, std::vector<int> {kPageMode});
     EXPECT_EQ(host.texts.next, L"Next  >");
 }
 
-TEST_F(Navigation, AdvancedThenQuickSkipsAgainAndKeepsTheFolder) {
+TEST_F(Navigation, AdvancedThenQuickSkipsAgainAndKeepsTheFolder)
+{
     Reach(kPageMode);
     host.modeRadioAdvanced = true;
     nav.Next();
@@ -166,7 +186,8 @@ TEST_F(Navigation, AdvancedThenQuickSkipsAgainAndKeepsTheFolder) {
     EXPECT_EQ(nav.CurrentPage(), kPageMode);
 }
 
-TEST_F(Navigation, LeavingModeWithBackStoresTheChoice) {
+TEST_F(Navigation, LeavingModeWithBackStoresTheChoice)
+{
     Reach(kPageMode);
     host.modeRadioAdvanced = true;
     nav.Back();
@@ -174,18 +195,20 @@ TEST_F(Navigation, LeavingModeWithBackStoresTheChoice) {
     EXPECT_TRUE(host.advancedMode);
 }
 
-TEST_F(Navigation, FailedValidationKeepsThePage) {
+TEST_F(Navigation, FailedValidationKeepsThePage)
+{
     host.advancedMode = true;
     Reach(kPageFolder);
     host.folderValid = false;
     EXPECT_FALSE(nav.ShowPage(kPageShortcut));
     EXPECT_EQ(nav.CurrentPage(), kPageFolder);
-    EXPECT_EQ(host.visible, std::vector<int>{kPageFolder});
+    EXPECT_EQ(host.visible, std::vector<int> {kPageFolder});
     nav.Back();
     EXPECT_EQ(nav.CurrentPage(), kPageFolder);
 }
 
-TEST_F(Navigation, SuccessfulRunOffersEndAndExit) {
+TEST_F(Navigation, SuccessfulRunOffersEndAndExit)
+{
     Reach(kPageInstall);
     host.runResult = true;
     nav.Next();
@@ -215,7 +238,8 @@ TEST_F(Navigation, SuccessfulRunOffersEndAndExit) {
     EXPECT_TRUE(host.endedOk);
 }
 
-TEST_F(Navigation, FailedRunOffersInstallAgain) {
+TEST_F(Navigation, FailedRunOffersInstallAgain)
+{
     Reach(kPageInstall);
     host.runResult = false;
     nav.Next();
@@ -237,24 +261,29 @@ TEST_F(Navigation, FailedRunOffersInstallAgain) {
     EXPECT_TRUE(host.installationDone);
 }
 
-TEST_F(Navigation, CancelConfirmation) {
+TEST_F(Navigation, CancelConfirmation)
+{
     struct Case {
         int updateState;
         int page;
         bool asks;
     };
     const Case cases[] = {
-        {SameVersion, kPageStart, false}, {SameVersion, kPageMode, true},
-        {FreshInstall, kPageStart, true}, {Upgrade, kPageStart, true},
-        {NewerInstalled, kPageStart, false}, {FreshInstall, kPageInstall, true},
+        {SameVersion, kPageStart, false},
+        {SameVersion, kPageMode, true},
+        {FreshInstall, kPageStart, true},
+        {Upgrade, kPageStart, true},
+        {NewerInstalled, kPageStart, false},
+        {FreshInstall, kPageInstall, true},
     };
     for (const Case& c : cases) {
         FakeHost h;
         h.updateState = c.updateState;
         h.confirmAnswer = true;
-        WizardNavigator n{h};
+        WizardNavigator n {h};
         n.ShowPage(kPageStart);
-        while (n.CurrentPage() < c.page) n.Next();
+        while (n.CurrentPage() < c.page)
+            n.Next();
         n.Cancel();
         EXPECT_EQ(h.confirmations, c.asks ? 1 : 0) << c.updateState << " page " << c.page;
         EXPECT_EQ(h.endings, 1);
@@ -262,7 +291,8 @@ TEST_F(Navigation, CancelConfirmation) {
     }
 }
 
-TEST_F(Navigation, NoAnswerStays) {
+TEST_F(Navigation, NoAnswerStays)
+{
     Reach(kPageMode);
     host.confirmAnswer = false;
     nav.Cancel();
@@ -273,15 +303,17 @@ TEST_F(Navigation, NoAnswerStays) {
     EXPECT_EQ(host.endings, 1);
 }
 
-TEST_F(Navigation, EveryEntryLoadsTheTargetOnce) {
+TEST_F(Navigation, EveryEntryLoadsTheTargetOnce)
+{
     host.advancedMode = true;
     Reach(kPageShortcut);
-    EXPECT_EQ(host.loads, (std::vector<int>{kPageStart, kPageMode, kPageFolder, kPageShortcut}));
+    EXPECT_EQ(host.loads, (std::vector<int> {kPageStart, kPageMode, kPageFolder, kPageShortcut}));
 }
 
-TEST(ButtonTexts, French) {
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage french{0};
+TEST(ButtonTexts, French)
+{
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage french {0};
     const ButtonTexts t = MakeButtonTexts(kPageMode, false);
     EXPECT_EQ(t.next, L"Suivant  >");
     EXPECT_EQ(t.back, L"<  Pr\u00E9c\u00E9dent");

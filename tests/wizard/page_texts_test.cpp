@@ -14,19 +14,22 @@ using namespace wizard;
 
 class Texts : public ::testing::Test {
 protected:
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
 };
 
-std::wstring TextOf(const ControlTexts& texts, int id) {
+std::wstring TextOf(const ControlTexts& texts, int id)
+{
     for (const auto& [control, text] : texts) {
-        if (control == id) return text;
+        if (control == id)
+            return text;
     }
     ADD_FAILURE() << "no text for control " << id;
     return {};
 }
 
-TEST_F(Texts, StartPageSituations) {
+TEST_F(Texts, StartPageSituations)
+{
     struct Case {
         int state;
         std::wstring info;
@@ -35,11 +38,11 @@ TEST_F(Texts, StartPageSituations) {
     const Case cases[] = {
         {FreshInstall, L"'Korvaline 6.03g' Installation.", L"Click on 'Next' to continue."},
         {SameVersion, L"'Korvaline 6.03g' is already installed.\r\nDo you confirm Reinstallation ?",
-         L"Click on 'Next' to continue or on 'Cancel' to exit Installation."},
+            L"Click on 'Next' to continue or on 'Cancel' to exit Installation."},
         {Upgrade, L"Update from 'Korvaline 6.02' to 'Korvaline 6.03g'.", L"Click on 'Next' to continue."},
         {NewerInstalled,
-         L"'Korvaline 6.03g' Installation.\r\nA more recent Version (Korvaline 6.02) is already installed.",
-         L"Click on 'Cancel' to exit Installation."},
+            L"'Korvaline 6.03g' Installation.\r\nA more recent Version (Korvaline 6.02) is already installed.",
+            L"Click on 'Cancel' to exit Installation."},
     };
     for (const Case& c : cases) {
         const ControlTexts t = StartPageTexts(c.state, L"Korvaline 6.03g", L"Korvaline 6.02");
@@ -50,14 +53,16 @@ TEST_F(Texts, StartPageSituations) {
     }
 }
 
-TEST_F(Texts, FrenchStartPage) {
-    test::ScopedLanguage french{0};
+TEST_F(Texts, FrenchStartPage)
+{
+    test::ScopedLanguage french {0};
     const ControlTexts t = StartPageTexts(FreshInstall, L"Korvane 6.03g", L"");
     EXPECT_EQ(TextOf(t, 1016), L"Installation de 'Korvane 6.03g'.");
     EXPECT_EQ(TextOf(t, 1003), L"Cliquez sur 'Suivant' pour continuer.");
 }
 
-TEST_F(Texts, OtherPages) {
+TEST_F(Texts, OtherPages)
+{
     EXPECT_EQ(TextOf(ModePageTexts(), 1018), L"Quick Installation (Recommended)");
     EXPECT_EQ(TextOf(FolderPageTexts(L"Korvaline"), 1009), L"Select 'Korvaline' Installation Folder.");
     EXPECT_EQ(TextOf(ShortcutPageTexts(), 1010), L"Create a Shortcut on the Desktop.");
@@ -67,7 +72,8 @@ TEST_F(Texts, OtherPages) {
     EXPECT_EQ(EndPageResultText(), L"Installation is complete.");
 }
 
-TEST_F(Texts, AboutEntryByReadingOrder) {
+TEST_F(Texts, AboutEntryByReadingOrder)
+{
     EXPECT_EQ(AboutMenuText(L"Installer", false), L"&About 'Installer'...");
     EXPECT_EQ(AboutMenuText(L"Installer", true), L"...About 'Installer'");
     EXPECT_EQ(AboutCaption(L"Installer", L"About '%1'"), L"About 'Installer'");
@@ -76,7 +82,8 @@ TEST_F(Texts, AboutEntryByReadingOrder) {
     EXPECT_EQ(AboutCaption(L"Installer", L"Template '%1'"), L"Template 'Installer'");
 }
 
-TEST_F(Texts, SummaryForTheDefaultFolders) {
+TEST_F(Texts, SummaryForTheDefaultFolders)
+{
     SummaryOptions o;
     o.productLabel = L"Korvaline 6.03g";
     o.installFolder = L"C:\\Program Files\\Arvell & Divizere\\Korvaline 6";
@@ -89,13 +96,14 @@ TEST_F(Texts, SummaryForTheDefaultFolders) {
         {L"Installation Folder: \"C:\\Program Files\\Arvell & Divizere\\Korvaline 6\".\r\n", false},
         {L"Creating a Shortcut in the Start Menu (Folder \"C:\\ProgramData\\Microsoft\\Windows\\Start "
          L"Menu\\Programs\\Arvell & Divizere\\Korvaline 6\").\r\n",
-         false},
+            false},
         {L"Creating a Shortcut on the Desktop.\r\n", false},
     };
     EXPECT_EQ(OptionSummary(o), expected);
 }
 
-TEST_F(Texts, SummaryWithoutShortcutsOrSpaces) {
+TEST_F(Texts, SummaryWithoutShortcutsOrSpaces)
+{
     SummaryOptions o;
     o.productLabel = L"Korvaline 6.03g";
     o.installFolder = L"D:\\Apps\\Korvaline";
@@ -109,13 +117,16 @@ TEST_F(Texts, SummaryWithoutShortcutsOrSpaces) {
 }
 
 // A font where every character is 3 pixels wide and a dash 2.
-int Measure(const std::wstring& text) {
+int Measure(const std::wstring& text)
+{
     int width = 0;
-    for (wchar_t c : text) width += c == L'-' ? 2 : 3;
+    for (wchar_t c : text)
+        width += c == L'-' ? 2 : 3;
     return width;
 }
 
-TEST(ComposeLogLine, DashRule) {
+TEST(ComposeLogLine, DashRule)
+{
     // " abc " is 15 pixels: (40 - 15) / 2 = 12 dashes, 6 before and 6 after.
     EXPECT_EQ(ComposeLogLine(L"abc", true, 40, Measure), L"------ abc ------\r\n");
     // 13 dashes: the odd one goes after the text.
@@ -133,15 +144,24 @@ TEST(ComposeLogLine, DashRule) {
     EXPECT_EQ(ComposeLogLine(L"x", true, 40, [](const std::wstring&) { return 0; }), L" x \r\n");
 }
 
-TEST(ProgressPosition, Rule) {
+TEST(ProgressPosition, Rule)
+{
     struct Case {
         std::uint64_t done, total;
         int position;
     };
     const Case cases[] = {
-        {999'999, 1'000'000, 99}, {1'000'000, 1'000'000, 100}, {5, 1'000, 1},   {4, 1'000, 0},
-        {0, 1'000, 0},            {995, 1'000, 99},             {994, 1'000, 99}, {1, 3, 33},
-        {2, 3, 67},               {0, 0, 100},                  {7, 5, 100},
+        {999'999, 1'000'000, 99},
+        {1'000'000, 1'000'000, 100},
+        {5, 1'000, 1},
+        {4, 1'000, 0},
+        {0, 1'000, 0},
+        {995, 1'000, 99},
+        {994, 1'000, 99},
+        {1, 3, 33},
+        {2, 3, 67},
+        {0, 0, 100},
+        {7, 5, 100},
         {0xFFFF'FFFF'FFFFull, 0x1'0000'0000'0000ull, 100 - 1},
     };
     for (const Case& c : cases) {

@@ -21,7 +21,7 @@ public:
     // Opens the browser; true with the chosen folder in `Path()`. `root`
     // (may be null) is the top of the tree; relative texts refer to its parent.
     bool Browse(const std::wstring& initialPath, const std::wstring& subFolder, const std::wstring& title,
-                PCIDLIST_ABSOLUTE root);
+        PCIDLIST_ABSOLUTE root);
     const std::wstring& Path() const { return m_path; }
 
 private:
@@ -43,7 +43,8 @@ private:
 // start-menu folder (below the all-users Programs folder). An empty result
 // when cancelled.
 std::wstring BrowseInstallFolder(const std::wstring& initial, const std::wstring& subFolder, const std::wstring& title);
-std::wstring BrowseStartMenuFolder(const std::wstring& initial, const std::wstring& subFolder, const std::wstring& title);
+std::wstring BrowseStartMenuFolder(
+    const std::wstring& initial, const std::wstring& subFolder, const std::wstring& title);
 
 // The system's text for an error code, shown as the picker's warning box.
 void ShowPickerError(HWND owner, unsigned long code);

@@ -56,7 +56,7 @@ private:
     CDlgShortcut m_dlgShortcut;
     CDlgInstall m_dlgInstall;
     CDlgEnd m_dlgEnd;
-    std::array<CWizardPage*, kPageCount> m_pages{};
+    std::array<CWizardPage*, kPageCount> m_pages {};
     WizardNavigator m_navigator;
     bool m_running = false;  // the installation runs: Next and Cancel wait
 };

@@ -16,15 +16,19 @@ namespace wizard {
 
 class CWizardPage : public afx::CDialog {
 public:
-    CWizardPage(UINT templateId, WizardApp& app) : CDialog(templateId), m_app(app) {}
+    CWizardPage(UINT templateId, WizardApp& app)
+        : CDialog(templateId)
+        , m_app(app)
+    {
+    }
 
     virtual void UpdateTexts() = 0;
     virtual void ResizeChildren(int dx, int dy) = 0;
 
 protected:
     // Enter and Escape belong to the frame, never to a page.
-    void OnOK() override {}
-    void OnCancel() override {}
+    void OnOK() override { }
+    void OnCancel() override { }
 
     void ApplyTexts(const ControlTexts& texts) const;
     void GrowRight(int id, int dx) const;
@@ -38,7 +42,10 @@ protected:
 // Page 0: language list and the situation.
 class CDlgStart : public CWizardPage {
 public:
-    explicit CDlgStart(WizardApp& app) : CWizardPage(132, app) {}
+    explicit CDlgStart(WizardApp& app)
+        : CWizardPage(132, app)
+    {
+    }
     // Called after the user chose a language (the frame reloads all texts).
     std::function<void()> m_onLanguageChanged;
 
@@ -59,7 +66,10 @@ private:
 // Page 1: quick or advanced installation.
 class CDlgMode : public CWizardPage {
 public:
-    explicit CDlgMode(WizardApp& app) : CWizardPage(136, app) {}
+    explicit CDlgMode(WizardApp& app)
+        : CWizardPage(136, app)
+    {
+    }
     void UpdateTexts() override;
     void ResizeChildren(int dx, int dy) override;
 
@@ -73,7 +83,10 @@ private:
 // Page 2: the installation folder.
 class CDlgPath : public CWizardPage {
 public:
-    explicit CDlgPath(WizardApp& app) : CWizardPage(133, app) {}
+    explicit CDlgPath(WizardApp& app)
+        : CWizardPage(133, app)
+    {
+    }
     void UpdateTexts() override;
     void ResizeChildren(int dx, int dy) override;
 
@@ -90,7 +103,10 @@ private:
 // Page 3: the start-menu and desktop shortcuts.
 class CDlgShortcut : public CWizardPage {
 public:
-    explicit CDlgShortcut(WizardApp& app) : CWizardPage(134, app) {}
+    explicit CDlgShortcut(WizardApp& app)
+        : CWizardPage(134, app)
+    {
+    }
     void UpdateTexts() override;
     void ResizeChildren(int dx, int dy) override;
 
@@ -111,7 +127,10 @@ private:
 // Page 4: the option summary, then the installation's display.
 class CDlgInstall : public CWizardPage, public InstallDisplay {
 public:
-    explicit CDlgInstall(WizardApp& app) : CWizardPage(135, app) {}
+    explicit CDlgInstall(WizardApp& app)
+        : CWizardPage(135, app)
+    {
+    }
     void UpdateTexts() override;
     void ResizeChildren(int dx, int dy) override;
 
@@ -142,7 +161,10 @@ private:
 // Page 5: the result.
 class CDlgEnd : public CWizardPage {
 public:
-    explicit CDlgEnd(WizardApp& app) : CWizardPage(137, app) {}
+    explicit CDlgEnd(WizardApp& app)
+        : CWizardPage(137, app)
+    {
+    }
     void UpdateTexts() override;
     void ResizeChildren(int dx, int dy) override;
 
@@ -153,7 +175,11 @@ protected:
 // The About box of the system menu.
 class CAboutDlg : public afx::CDialog {
 public:
-    explicit CAboutDlg(WizardApp& app) : CDialog(100), m_app(app) {}
+    explicit CAboutDlg(WizardApp& app)
+        : CDialog(100)
+        , m_app(app)
+    {
+    }
 
 protected:
     BOOL OnInitDialog() override;

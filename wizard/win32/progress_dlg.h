@@ -26,7 +26,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    void OnOK() override {}
+    void OnOK() override { }
     void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(SingleInstance, OneOwnerAtATime) {
+TEST(SingleInstance, OneOwnerAtATime)
+{
     NamedMutex first(L"AvRulesMutex");
     NamedMutex second(L"AvRulesMutex");
     NamedMutex otherProduct(L"AvRulesOtherMutex");

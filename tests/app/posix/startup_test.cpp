@@ -43,19 +43,25 @@ class StartupFolders final : public platform::known_folders {
 public:
     bool commonPrograms = true;
     bool programFiles = true;
-    std::error_code folder(int csidl, std::wstring& path) override {
+    std::error_code folder(int csidl, std::wstring& path) override
+    {
         const std::error_code none = av::win_error::make(av::win_error::file_not_found);
         switch (csidl) {
-            case platform::csidl::program_files:
-                if (!programFiles) return none;
-                path = kProgramFiles;
-                return {};
-            case platform::csidl::common_programs:
-                if (!commonPrograms) return none;
-                path = kCommonPrograms;
-                return {};
-            case platform::csidl::programs: path = kUserPrograms; return {};
-            default: return none;
+        case platform::csidl::program_files:
+            if (!programFiles)
+                return none;
+            path = kProgramFiles;
+            return {};
+        case platform::csidl::common_programs:
+            if (!commonPrograms)
+                return none;
+            path = kCommonPrograms;
+            return {};
+        case platform::csidl::programs:
+            path = kUserPrograms;
+            return {};
+        default:
+            return none;
         }
     }
     std::error_code temp_folder(std::wstring&) override { return av::win_error::make(av::win_error::path_not_found); }
@@ -63,24 +69,29 @@ public:
 
 class Startup : public testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         InitializeProcess();
         SetMessageBoxFunction([this](const std::wstring& text, std::uint32_t type) {
             boxes_.push_back({text, type});
-            if (onBox_) onBox_();
-            if (answers_.empty()) return kIdCancel;
+            if (onBox_)
+                onBox_();
+            if (answers_.empty())
+                return kIdCancel;
             const int answer = answers_.front();
             answers_.pop_front();
             return answer;
         });
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         SetMessageBoxFunction({});
         av::locale::set_stand_in_user_locale(1033);
         SetLanguage(0);
     }
 
-    void StoreLanguage(const platform::registry_value& value) {
+    void StoreLanguage(const platform::registry_value& value)
+    {
         std::unique_ptr<platform::registry_key> key;
         bool created = false;
         ASSERT_FALSE(registry_.local_machine()->create_subkey(
@@ -91,7 +102,8 @@ protected:
 
     // Runs InitInstance of a fresh application object for a user of `lcid`,
     // with `commandLine` after the program's name.
-    std::unique_ptr<CInstallApp> Start(std::uint32_t lcid, const std::wstring& commandLine = {}) {
+    std::unique_ptr<CInstallApp> Start(std::uint32_t lcid, const std::wstring& commandLine = {})
+    {
         av::locale::set_stand_in_user_locale(lcid);
         auto app = std::make_unique<CInstallApp>(ApplicationId(), machine_);
         app->m_strCommandLine = commandLine;
@@ -103,21 +115,23 @@ protected:
     StartupFolders folders_;
     av::test::recording_processes processes_;
     av::test::answering_rights rights_;
-    const platform::machine machine_{platform::system_file_system(), registry_, folders_, processes_,
-                                     platform::system_shell_links(), rights_};
-    test::ScopedMessageTable messages_{test::InstallerStrings()};
+    const platform::machine machine_ {
+        platform::system_file_system(), registry_, folders_, processes_, platform::system_shell_links(), rights_};
+    test::ScopedMessageTable messages_ {test::InstallerStrings()};
     std::vector<Box> boxes_;
     std::deque<int> answers_;
     std::function<void()> onBox_;
 };
 
-TEST_F(Startup, ProcessInitialisationRan) {
+TEST_F(Startup, ProcessInitialisationRan)
+{
     EXPECT_TRUE(ProcessorCheckPassed());
     ASSERT_NE(RunningInstanceCounter::Current(), nullptr);
     EXPECT_EQ(RunningInstanceCounter::Current()->Held(), 1);
 }
 
-TEST_F(Startup, DutchUserWithoutPreviousInstallationStartsInEnglish) {
+TEST_F(Startup, DutchUserWithoutPreviousInstallationStartsInEnglish)
+{
     const auto app = Start(1043);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(GetLanguageSettings().language, 1);
@@ -131,14 +145,16 @@ TEST_F(Startup, DutchUserWithoutPreviousInstallationStartsInEnglish) {
     EXPECT_TRUE(app->m_installerMutex.IsOwned());
 }
 
-TEST_F(Startup, FrenchUserGetsFrenchNames) {
+TEST_F(Startup, FrenchUserGetsFrenchNames)
+{
     const auto app = Start(1036);
     EXPECT_EQ(GetLanguageSettings().language, 0);
     EXPECT_STREQ(app->m_pszAppName, L"Installeur \u2013 Korvane 6.03g");
     EXPECT_EQ(app->m_strInstallFolder, L"C:\\Program Files\\Arvell & Divizere\\Korvane 6");
 }
 
-TEST_F(Startup, UsersOfOtherLanguages) {
+TEST_F(Startup, UsersOfOtherLanguages)
+{
     struct Case {
         std::uint32_t lcid;
         int language;
@@ -159,18 +175,19 @@ TEST_F(Startup, UsersOfOtherLanguages) {
     EXPECT_EQ(GetLanguageSettings().lcid, 1036u);
 }
 
-TEST_F(Startup, StoredLanguage) {
+TEST_F(Startup, StoredLanguage)
+{
     struct Case {
         std::uint32_t stored;
         int language;  // for a French user
     } cases[] = {
-        {5, 1},    // Dutch: accepted, then English (no texts)
-        {18, 0},   // Japanese: not a product language, ignored
-        {25, 0},   // outside the table: ignored
+        {5, 1},  // Dutch: accepted, then English (no texts)
+        {18, 0},  // Japanese: not a product language, ignored
+        {25, 0},  // outside the table: ignored
         {11, 11},  // Italian
-        {1, 1},    // English
-        {9, 9},    // Romanian
-        {6, 0},    // Danish: not offered
+        {1, 1},  // English
+        {9, 9},  // Romanian
+        {6, 0},  // Danish: not offered
     };
     for (const Case& c : cases) {
         StoreLanguage(platform::dword_value(c.stored));
@@ -179,23 +196,26 @@ TEST_F(Startup, StoredLanguage) {
     }
 }
 
-TEST_F(Startup, StoredLanguageOfAnotherTypeOrSizeIsIgnored) {
+TEST_F(Startup, StoredLanguageOfAnotherTypeOrSizeIsIgnored)
+{
     StoreLanguage(platform::string_value(L"2"));
     Start(1036);
     EXPECT_EQ(GetLanguageSettings().language, 0);
-    platform::registry_value wide{platform::reg_dword, std::vector<std::byte>(8, std::byte{2})};
+    platform::registry_value wide {platform::reg_dword, std::vector<std::byte>(8, std::byte {2})};
     StoreLanguage(wide);
     Start(1036);
     EXPECT_EQ(GetLanguageSettings().language, 0);
 }
 
-TEST_F(Startup, StartMenuFallsBackToTheUsersPrograms) {
+TEST_F(Startup, StartMenuFallsBackToTheUsersPrograms)
+{
     folders_.commonPrograms = false;
     const auto app = Start(1033);
     EXPECT_EQ(app->m_strStartMenuFolder, std::wstring(kUserPrograms) + L"\\Arvell & Divizere\\Korvaline 6");
 }
 
-TEST_F(Startup, AFolderTheMachineCannotNameLeavesItsDefaultEmpty) {
+TEST_F(Startup, AFolderTheMachineCannotNameLeavesItsDefaultEmpty)
+{
     folders_.programFiles = false;
     folders_.commonPrograms = false;
     const auto app = Start(1033);
@@ -203,7 +223,8 @@ TEST_F(Startup, AFolderTheMachineCannotNameLeavesItsDefaultEmpty) {
     EXPECT_EQ(app->m_strStartMenuFolder, std::wstring(kUserPrograms) + L"\\Arvell & Divizere\\Korvaline 6");
 }
 
-TEST_F(Startup, AnOrdinaryUserIsRefusedWithMessage126) {
+TEST_F(Startup, AnOrdinaryUserIsRefusedWithMessage126)
+{
     rights_.administrator = false;
     const auto app = Start(1033);
     ASSERT_EQ(boxes_.size(), 1u);
@@ -213,7 +234,8 @@ TEST_F(Startup, AnOrdinaryUserIsRefusedWithMessage126) {
     EXPECT_EQ(app->m_nUpdateState, FreshInstall);
 }
 
-TEST_F(Startup, FoldersAlreadyKnownAreKept) {
+TEST_F(Startup, FoldersAlreadyKnownAreKept)
+{
     av::locale::set_stand_in_user_locale(1033);
     CInstallApp app(ApplicationId(), machine_);
     app.m_strInstallFolder = L"D:\\Tools\\Korvane";
@@ -223,7 +245,8 @@ TEST_F(Startup, FoldersAlreadyKnownAreKept) {
     EXPECT_EQ(app.m_strStartMenuFolder, L"D:\\Menu");
 }
 
-TEST_F(Startup, RunningProductKeepsAskingUntilCancel) {
+TEST_F(Startup, RunningProductKeepsAskingUntilCancel)
+{
     auto product = std::make_unique<RunningInstanceCounter>(RunningCounterName(ApplicationId()));
     answers_ = {kIdRetry, kIdRetry, kIdCancel};
     const auto app = Start(1033);
@@ -235,7 +258,8 @@ TEST_F(Startup, RunningProductKeepsAskingUntilCancel) {
     EXPECT_TRUE(app->m_strInstallFolder.empty());  // ended before the defaults
 }
 
-TEST_F(Startup, RetryPassesOnceTheProductHasEnded) {
+TEST_F(Startup, RetryPassesOnceTheProductHasEnded)
+{
     auto product = std::make_unique<RunningInstanceCounter>(RunningCounterName(ApplicationId()));
     answers_ = {kIdRetry, kIdRetry};
     onBox_ = [&product] { product.reset(); };
@@ -249,7 +273,8 @@ TEST_F(Startup, RetryPassesOnceTheProductHasEnded) {
 // system box.
 class SystemBoxes {
 public:
-    SystemBoxes() {
+    SystemBoxes()
+    {
         av::details::set_message_box_function(
             [this](av::window_handle, const wchar_t* text, const wchar_t* caption, std::uint32_t) {
                 boxes.push_back({text, caption != nullptr ? std::optional<std::wstring>(caption) : std::nullopt});
@@ -264,7 +289,8 @@ public:
     int answer = kIdCancel;
 };
 
-TEST_F(Startup, BoxesCarryTheApplicationTitle) {
+TEST_F(Startup, BoxesCarryTheApplicationTitle)
+{
     SetMessageBoxFunction({});  // through the support library's box
     SystemBoxes system;
     RunningInstanceCounter product(RunningCounterName(ApplicationId()));
@@ -274,7 +300,8 @@ TEST_F(Startup, BoxesCarryTheApplicationTitle) {
     EXPECT_EQ(system.boxes[0].second, L"Installer \u2013 Korvaline 6.03g");
 }
 
-TEST_F(Startup, SecondInstallerEndsBeforeAnythingElse) {
+TEST_F(Startup, SecondInstallerEndsBeforeAnythingElse)
+{
     NamedMutex first(InstallerMutexName(ApplicationId()));
     ASSERT_TRUE(first.TryLock());
     SystemBoxes system;
@@ -288,18 +315,22 @@ TEST_F(Startup, SecondInstallerEndsBeforeAnythingElse) {
 }
 
 // The help of the command line, read from the executable's own tables.
-std::wstring HelpText(int block) { return test::InstallerStrings().at(block * 1000 + 131); }
+std::wstring HelpText(int block)
+{
+    return test::InstallerStrings().at(block * 1000 + 131);
+}
 
-TEST_F(Startup, HelpBoxInTheChosenLanguageEndsWithZero) {
+TEST_F(Startup, HelpBoxInTheChosenLanguageEndsWithZero)
+{
     struct Case {
         std::uint32_t lcid;
         const wchar_t* line;
         int block;  // of the text shown
     } cases[] = {
-        {1036, L"/?", 1},          // a French user: French
-        {1033, L"/HELP", 2},       // English
+        {1036, L"/?", 1},  // a French user: French
+        {1033, L"/HELP", 2},  // English
         {1036, L"/? /LANG=1", 2},  // the language the line asks for
-        {1031, L"/help", 2},       // German has no help of its own: English
+        {1031, L"/help", 2},  // German has no help of its own: English
     };
     for (const Case& c : cases) {
         boxes_.clear();
@@ -314,7 +345,8 @@ TEST_F(Startup, HelpBoxInTheChosenLanguageEndsWithZero) {
     }
 }
 
-TEST_F(Startup, AWrongSwitchIsNamedBeforeTheHelpAndEndsWith1639) {
+TEST_F(Startup, AWrongSwitchIsNamedBeforeTheHelpAndEndsWith1639)
+{
     struct Case {
         std::uint32_t lcid;
         const wchar_t* line;
@@ -338,7 +370,8 @@ TEST_F(Startup, AWrongSwitchIsNamedBeforeTheHelpAndEndsWith1639) {
     }
 }
 
-TEST_F(Startup, VerySilentReportsAWrongSwitchOnlyByItsExitCode) {
+TEST_F(Startup, VerySilentReportsAWrongSwitchOnlyByItsExitCode)
+{
     SetMessageBoxFunction({});  // through the support library's box
     SystemBoxes system;
     const auto app = Start(1033, L"/VERYSILENT /BOGUS");
@@ -349,7 +382,8 @@ TEST_F(Startup, VerySilentReportsAWrongSwitchOnlyByItsExitCode) {
     EXPECT_EQ(help->m_nExitCode, 0);
 }
 
-TEST_F(Startup, AQuestionThatCannotBeShownEndsLikeCancel) {
+TEST_F(Startup, AQuestionThatCannotBeShownEndsLikeCancel)
+{
     auto product = std::make_unique<RunningInstanceCounter>(RunningCounterName(ApplicationId()));
     answers_ = {0};  // MessageBoxW's answer when it could not show the box
     const auto app = Start(1033);
@@ -357,7 +391,8 @@ TEST_F(Startup, AQuestionThatCannotBeShownEndsLikeCancel) {
     EXPECT_TRUE(app->m_strInstallFolder.empty());
 }
 
-TEST_F(Startup, SilentTellsARefusalInABoxUnlessBoxesAreSuppressed) {
+TEST_F(Startup, SilentTellsARefusalInABoxUnlessBoxesAreSuppressed)
+{
     RunningInstanceCounter product(RunningCounterName(ApplicationId()));
     SetMessageBoxFunction({});
     {
@@ -379,7 +414,8 @@ TEST_F(Startup, SilentTellsARefusalInABoxUnlessBoxesAreSuppressed) {
     ASSERT_EQ(after.boxes.size(), 1u);
 }
 
-TEST_F(Startup, AnotherInstallerIsToldWithTheInstallersCaption) {
+TEST_F(Startup, AnotherInstallerIsToldWithTheInstallersCaption)
+{
     NamedMutex first(InstallerMutexName(ApplicationId()));
     ASSERT_TRUE(first.TryLock());
     SystemBoxes system;
@@ -398,9 +434,9 @@ public:
     void SetStatus(const std::wstring& text) override { status = text; }
     void SetStatusPath(const std::wstring& path) override { status = path; }
     void AppendLogLine(const std::wstring& text, bool) override { log += text; }
-    void ShowProgress(bool) override {}
-    void SetProgress(unsigned long long, unsigned long long) override {}
-    void PumpMessages() override {}
+    void ShowProgress(bool) override { }
+    void SetProgress(unsigned long long, unsigned long long) override { }
+    void PumpMessages() override { }
     std::wstring& MainProgramPath() override { throw std::system_error(5, std::system_category()); }
     std::wstring& UninstallerPath() override { return uninstaller; }
 
@@ -409,7 +445,8 @@ public:
     std::wstring uninstaller;
 };
 
-TEST_F(Startup, ARunInterruptedByAnExceptionIsRolledBackAndTold) {
+TEST_F(Startup, ARunInterruptedByAnExceptionIsRolledBackAndTold)
+{
     av::test::scratch_folder scratch;
     const std::wstring file = scratch / L"Korvane.exe";
     ASSERT_FALSE(platform::write_whole_file(platform::system_file_system(), file, "the old program"));

@@ -12,7 +12,8 @@
 namespace test {
 
 // The folder of the running test program, with a trailing backslash.
-inline std::wstring ProgramFolder() {
+inline std::wstring ProgramFolder()
+{
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path, length);
@@ -23,20 +24,22 @@ inline std::wstring ProgramFolder() {
 class ChildProcess {
 public:
     // Starts `program` (a file next to the test program) with `arguments`.
-    ChildProcess(const std::wstring& program, const std::wstring& arguments,
-                 const wchar_t* environment = nullptr) {
+    ChildProcess(const std::wstring& program, const std::wstring& arguments, const wchar_t* environment = nullptr)
+    {
         const std::wstring path = ProgramFolder() + program;
         std::wstring commandLine = L"\"" + path + L"\" " + arguments;
-        STARTUPINFOW startup{};
+        STARTUPINFOW startup {};
         startup.cb = sizeof(startup);
         const DWORD flags = environment != nullptr ? CREATE_UNICODE_ENVIRONMENT : 0;
         started_ = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
-                                  const_cast<wchar_t*>(environment), nullptr, &startup, &info_) != FALSE;
-        EXPECT_TRUE(started_) << "cannot start " << std::string(program.begin(), program.end())
-                              << ", error " << GetLastError();
+                       const_cast<wchar_t*>(environment), nullptr, &startup, &info_) != FALSE;
+        EXPECT_TRUE(started_) << "cannot start " << std::string(program.begin(), program.end()) << ", error "
+                              << GetLastError();
     }
-    ~ChildProcess() {
-        if (!started_) return;
+    ~ChildProcess()
+    {
+        if (!started_)
+            return;
         if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(info_.hProcess, 99);
             WaitForSingleObject(info_.hProcess, 10000);
@@ -52,20 +55,23 @@ public:
     HANDLE handle() const { return info_.hProcess; }
 
     // The exit code once it has ended within `milliseconds`; STILL_ACTIVE otherwise.
-    DWORD Wait(DWORD milliseconds = 30000) {
-        if (!started_) return STILL_ACTIVE;
+    DWORD Wait(DWORD milliseconds = 30000)
+    {
+        if (!started_)
+            return STILL_ACTIVE;
         WaitForSingleObject(info_.hProcess, milliseconds);
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(info_.hProcess, &code);
         return code;
     }
-    void Kill() {
+    void Kill()
+    {
         TerminateProcess(info_.hProcess, 98);
         WaitForSingleObject(info_.hProcess, 10000);
     }
 
 private:
-    PROCESS_INFORMATION info_{};
+    PROCESS_INFORMATION info_ {};
     bool started_ = false;
 };
 
@@ -73,10 +79,14 @@ private:
 class Event {
 public:
     explicit Event(const std::wstring& tag)
-        : name_(L"av_test_" + tag + L"_" + std::to_wstring(GetCurrentProcessId())),
-          handle_(CreateEventW(nullptr, TRUE, FALSE, name_.c_str())) {}
-    ~Event() {
-        if (handle_ != nullptr) CloseHandle(handle_);
+        : name_(L"av_test_" + tag + L"_" + std::to_wstring(GetCurrentProcessId()))
+        , handle_(CreateEventW(nullptr, TRUE, FALSE, name_.c_str()))
+    {
+    }
+    ~Event()
+    {
+        if (handle_ != nullptr)
+            CloseHandle(handle_);
     }
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
@@ -95,19 +105,24 @@ private:
 class HeldObject {
 public:
     HeldObject(const std::wstring& kind, const std::wstring& name)
-        : ready_(L"ready_" + kind), quit_(L"quit_" + kind),
-          child_(L"hold_named_object.exe", kind + L" " + name + L" " + ready_.name() + L" " + quit_.name()) {}
+        : ready_(L"ready_" + kind)
+        , quit_(L"quit_" + kind)
+        , child_(L"hold_named_object.exe", kind + L" " + name + L" " + ready_.name() + L" " + quit_.name())
+    {
+    }
     ~HeldObject() { Finish(); }
     HeldObject(const HeldObject&) = delete;
     HeldObject& operator=(const HeldObject&) = delete;
 
     // True once the helper holds the object (false when it ended first).
-    bool Ready() {
+    bool Ready()
+    {
         HANDLE handles[] = {ready_.handle(), child_.handle()};
         return child_.started() && WaitForMultipleObjects(2, handles, FALSE, 30000) == WAIT_OBJECT_0;
     }
     // Tells the helper to quit and waits for its end; its exit code.
-    DWORD Finish() {
+    DWORD Finish()
+    {
         quit_.Set();
         return child_.Wait();
     }

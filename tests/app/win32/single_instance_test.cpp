@@ -12,11 +12,13 @@
 namespace {
 
 // A name of this test and process, so that runs never meet each other.
-std::wstring UniqueName(const wchar_t* tag) {
+std::wstring UniqueName(const wchar_t* tag)
+{
     return std::wstring(L"AvTest") + tag + L"." + std::to_wstring(GetCurrentProcessId());
 }
 
-TEST(NamedMutexProcesses, SecondProcessCannotLockWhileTheFirstOwns) {
+TEST(NamedMutexProcesses, SecondProcessCannotLockWhileTheFirstOwns)
+{
     const std::wstring name = UniqueName(L"Owned");
     NamedMutex mutex(name);
     ASSERT_TRUE(mutex.IsValid());
@@ -33,7 +35,8 @@ TEST(NamedMutexProcesses, SecondProcessCannotLockWhileTheFirstOwns) {
     EXPECT_EQ(third.Wait(), 0u);
 }
 
-TEST(NamedMutexProcesses, HeldByAnotherProcessUntilItEnds) {
+TEST(NamedMutexProcesses, HeldByAnotherProcessUntilItEnds)
+{
     const std::wstring name = UniqueName(L"Held");
     NamedMutex mutex(name);
     {
@@ -46,7 +49,8 @@ TEST(NamedMutexProcesses, HeldByAnotherProcessUntilItEnds) {
     EXPECT_TRUE(mutex.TryLock());
 }
 
-TEST(NamedMutexProcesses, AbandonedMutexCountsAsAcquired) {
+TEST(NamedMutexProcesses, AbandonedMutexCountsAsAcquired)
+{
     const std::wstring name = UniqueName(L"Abandoned");
     NamedMutex mutex(name);
     test::HeldObject holder(L"mutex", name);
@@ -55,7 +59,8 @@ TEST(NamedMutexProcesses, AbandonedMutexCountsAsAcquired) {
     EXPECT_TRUE(mutex.TryLock());
 }
 
-TEST(NamedMutexProcesses, DestructionReleases) {
+TEST(NamedMutexProcesses, DestructionReleases)
+{
     const std::wstring name = UniqueName(L"Destroyed");
     {
         NamedMutex mutex(name);
@@ -66,7 +71,8 @@ TEST(NamedMutexProcesses, DestructionReleases) {
     EXPECT_EQ(second.Wait(), 0u);
 }
 
-TEST(NamedMutex, EmptyMutexNeverLocks) {
+TEST(NamedMutex, EmptyMutexNeverLocks)
+{
     NamedMutex mutex;
     EXPECT_FALSE(mutex.IsValid());
     EXPECT_FALSE(mutex.TryLock());
@@ -74,7 +80,8 @@ TEST(NamedMutex, EmptyMutexNeverLocks) {
     EXPECT_FALSE(mutex.IsOwned());
 }
 
-TEST(NamedMutex, GlobalNameAndEveryoneDescriptor) {
+TEST(NamedMutex, GlobalNameAndEveryoneDescriptor)
+{
     const std::wstring name = UniqueName(L"Global");
     NamedMutex mutex(name);
     ASSERT_TRUE(mutex.IsValid());
@@ -88,8 +95,8 @@ TEST(NamedMutex, GlobalNameAndEveryoneDescriptor) {
     const HANDLE full = OpenMutexW(READ_CONTROL, FALSE, (L"Global\\" + name).c_str());
     ASSERT_NE(full, nullptr);
     std::vector<BYTE> buffer(needed + 64);
-    ASSERT_TRUE(GetKernelObjectSecurity(full, DACL_SECURITY_INFORMATION, buffer.data(),
-                                        static_cast<DWORD>(buffer.size()), &needed));
+    ASSERT_TRUE(GetKernelObjectSecurity(
+        full, DACL_SECURITY_INFORMATION, buffer.data(), static_cast<DWORD>(buffer.size()), &needed));
     CloseHandle(full);
     BOOL present = FALSE;
     BOOL defaulted = FALSE;
@@ -109,7 +116,8 @@ TEST(NamedMutex, GlobalNameAndEveryoneDescriptor) {
     FreeSid(everyone);
 }
 
-TEST(RunningInstanceCounterProcesses, CountsAnotherProcessUntilItEnds) {
+TEST(RunningInstanceCounterProcesses, CountsAnotherProcessUntilItEnds)
+{
     const std::wstring name = UniqueName(L"Counter");
     RunningInstanceCounter counter(name);
     ASSERT_TRUE(counter.IsValid());
@@ -125,7 +133,8 @@ TEST(RunningInstanceCounterProcesses, CountsAnotherProcessUntilItEnds) {
     EXPECT_EQ(counter.Holders(), 1u);
 }
 
-TEST(RunningInstanceCounter, DestructionGivesTheCountBack) {
+TEST(RunningInstanceCounter, DestructionGivesTheCountBack)
+{
     const std::wstring name = UniqueName(L"GiveBack");
     RunningInstanceCounter first(name);
     {

@@ -34,9 +34,9 @@ public:
     void SetStatus(const std::wstring& text) override { status = text; }
     void SetStatusPath(const std::wstring& text) override { status = text; }
     void AppendLogLine(const std::wstring& text, bool separator) override { log += separator ? L"----\r\n" : text; }
-    void ShowProgress(bool) override {}
-    void SetProgress(unsigned long long, unsigned long long) override {}
-    void PumpMessages() override {}
+    void ShowProgress(bool) override { }
+    void SetProgress(unsigned long long, unsigned long long) override { }
+    void PumpMessages() override { }
     std::wstring& MainProgramPath() override { return main; }
     std::wstring& UninstallerPath() override { return uninstaller; }
     std::wstring main, uninstaller;
@@ -64,10 +64,11 @@ std::string SamplePayload(const wchar_t* temporaryDestination = L"<Temporary>")
 // The payload resource for the life of the object.
 class ScopedPayload {
 public:
-    explicit ScopedPayload(std::string bytes = SamplePayload()) : bytes_(std::move(bytes))
+    explicit ScopedPayload(std::string bytes = SamplePayload())
+        : bytes_(std::move(bytes))
     {
         av::details::register_resource(av::payload_resource_type, av::payload_resource_name,
-                                       std::as_bytes(std::span(bytes_.data(), bytes_.size())));
+            std::as_bytes(std::span(bytes_.data(), bytes_.size())));
     }
     ~ScopedPayload() { av::details::unregister_resource(av::payload_resource_type, av::payload_resource_name); }
     ScopedPayload(const ScopedPayload&) = delete;
@@ -80,11 +81,11 @@ private:
 class InstallationRun : public testing::Test {
 protected:
     av::test::scratch_folder scratch;
-    test::ScopedMessageTable messages{test::InstallerStrings()};
-    test::ScopedLanguage english{1};
+    test::ScopedMessageTable messages {test::InstallerStrings()};
+    test::ScopedLanguage english {1};
     ScopedPayload payload;
-    av::test::run_machine m{scratch.path()};
-    CInstallApp app{L"AvRunTest", m.faulty.get()};
+    av::test::run_machine m {scratch.path()};
+    CInstallApp app {L"AvRunTest", m.faulty.get()};
     RecordingPage page;
     std::vector<std::wstring>& commandLines = m.processes.command_lines;
 
@@ -101,7 +102,10 @@ protected:
     }
 
     std::wstring Installed(const wchar_t* relative) { return join(app.m_strInstallFolder, relative); }
-    std::wstring Data() { return join(Known(av::platform::csidl::common_appdata), L"Arvell & Divizere/Korvane/Materials.kmt"); }
+    std::wstring Data()
+    {
+        return join(Known(av::platform::csidl::common_appdata), L"Arvell & Divizere/Korvane/Materials.kmt");
+    }
 };
 
 TEST_F(InstallationRun, FreshInstallationWritesEveryFileLogsEachStepAndRegistersTheProduct)
@@ -111,7 +115,7 @@ TEST_F(InstallationRun, FreshInstallationWritesEveryFileLogsEachStepAndRegisters
     EXPECT_EQ(ReadFile(Installed(L"Korvane.exe")), "main program bytes");
     EXPECT_EQ(ReadFile(join(Installed(L"Lang"), L"Korvane.en.dll")), "english texts");
     EXPECT_EQ(ReadFile(join(join(Known(av::platform::csidl::common_desktop), L"Korvaline Examples"), L"Sample 1.kvn")),
-              "sample one");
+        "sample one");
     EXPECT_EQ(ReadFile(Data()), "material data");
     // The temporary file and its folder are gone with the run.
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(Folder(L"Temp"))));
@@ -132,8 +136,7 @@ TEST_F(InstallationRun, FreshInstallationWritesEveryFileLogsEachStepAndRegisters
     EXPECT_EQ(commandLines[0], quotedMain + L" /Register /Background");
     av::platform::registry_value value;
     std::wstring path;
-    ASSERT_FALSE(av::platform::read_value(m.registry, L"Software\\Arvell & Divizere",
-                                          L"Korvane 6 Path", value));
+    ASSERT_FALSE(av::platform::read_value(m.registry, L"Software\\Arvell & Divizere", L"Korvane 6 Path", value));
     ASSERT_TRUE(av::platform::value_as_string(value, path));
     EXPECT_EQ(path, Installed(L"Korvane.exe"));
 
@@ -185,7 +188,7 @@ TEST_F(InstallationRun, AnExistingDataFileIsKeptAndListedOnlyWhenTheProductMadeI
         std::filesystem::create_directories(std::filesystem::path(data).parent_path());
         std::ofstream(std::filesystem::path(data), std::ios::trunc) << "the user's own materials";
 
-        CInstallApp run{L"AvRunTest", m.faulty.get()};
+        CInstallApp run {L"AvRunTest", m.faulty.get()};
         run.m_strInstallFolder = app.m_strInstallFolder;
         run.m_strStartMenuFolder = app.m_strStartMenuFolder;
         run.m_bStartMenuShortcut = false;
@@ -255,8 +258,9 @@ TEST_F(InstallationRun, AFileThatCannotBeBackedUpIsNotOverwrittenAndTheRunFails)
     // A previous main program, and no temporary folder for its backup.
     std::filesystem::create_directories(std::filesystem::path(app.m_strInstallFolder));
     std::ofstream(std::filesystem::path(Installed(L"Korvane.exe"))) << "previous main program";
-    m.plan.fail_when([](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::temp_file_name; },
-                     av::win_error::make(av::win_error::directory));
+    m.plan.fail_when(
+        [](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::temp_file_name; },
+        av::win_error::make(av::win_error::directory));
 
     EXPECT_FALSE(run_installation(app, page, m.faulty.get()));
     // The reason the backup could not be taken.
@@ -268,8 +272,7 @@ TEST_F(InstallationRun, AFileThatCannotBeBackedUpIsNotOverwrittenAndTheRunFails)
 TEST_F(InstallationRun, NoUsableTemporaryPathStopsBeforeAnythingChanges)
 {
     av::platform::rooted_known_folders long_temp(scratch.path(), L"/" + std::wstring(246, L't'));
-    const av::platform::machine machine{m.machine.files, m.registry,  long_temp,
-                                        m.processes,     m.links,     m.rights};
+    const av::platform::machine machine {m.machine.files, m.registry, long_temp, m.processes, m.links, m.rights};
     EXPECT_FALSE(run_installation(app, page, machine));
     EXPECT_EQ(page.status, L"Installation failed (Error Code 00000000 (GetTempPath)).");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(app.m_strInstallFolder)));
@@ -310,12 +313,15 @@ TEST_F(InstallationRun, AnUninstallKeyThatCannotBeSavedIsLeftAsItWas)
 {
     std::unique_ptr<av::platform::registry_key> key;
     bool created = false;
-    ASSERT_FALSE(av::platform::create_key(m.registry, app.UninstallKeyPath(), av::platform::key_access::all, key, created));
+    ASSERT_FALSE(
+        av::platform::create_key(m.registry, app.UninstallKeyPath(), av::platform::key_access::all, key, created));
     ASSERT_FALSE(key->set_value(L"DisplayName", av::platform::string_value(L"Korvaline 6.03f")));
     key.reset();
-    m.plan.fail_when([](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::save_key; });
+    m.plan.fail_when(
+        [](av::platform::operation op, const std::wstring&) { return op == av::platform::operation::save_key; });
     ASSERT_TRUE(run_installation(app, page, m.faulty.get()));
-    EXPECT_TRUE(page.log.ends_with(L"Registry Data Writing...Failed\r\nInstallation Data Writing...OK\r\n")) << page.log;
+    EXPECT_TRUE(page.log.ends_with(L"Registry Data Writing...Failed\r\nInstallation Data Writing...OK\r\n"))
+        << page.log;
     av::platform::registry_value value;
     ASSERT_FALSE(av::platform::read_value(m.registry, app.UninstallKeyPath(), L"DisplayName", value));
     EXPECT_EQ(value, av::platform::string_value(L"Korvaline 6.03f"));
@@ -352,9 +358,10 @@ TEST_F(InstallationRun, ATemporaryEntryNeverReplacesAFileWithoutABackupAndRemove
 
 TEST(RegistrationCommandLine, QuotesPathsWithSpacesAndFormatsTheVersion)
 {
-    EXPECT_EQ(RegistrationCommandLine(L"C:\\Korvane\\Korvane.exe", 0), L"C:\\Korvane\\Korvane.exe /Register /Background");
+    EXPECT_EQ(
+        RegistrationCommandLine(L"C:\\Korvane\\Korvane.exe", 0), L"C:\\Korvane\\Korvane.exe /Register /Background");
     EXPECT_EQ(RegistrationCommandLine(L"C:\\Program Files\\K\\Korvane.exe", 0x0006000200050003ull),
-              L"\"C:\\Program Files\\K\\Korvane.exe\" /Register /Background /update=0006000200050003");
+        L"\"C:\\Program Files\\K\\Korvane.exe\" /Register /Background /update=0006000200050003");
 }
 
 }  // namespace

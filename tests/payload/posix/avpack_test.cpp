@@ -19,15 +19,12 @@ struct run_result {
 
 class Avpack : public av_test::ScratchFolder {
 protected:
-    static fs::path tool()
-    {
-        return fs::read_symlink("/proc/self/exe").parent_path() / "avpack";
-    }
+    static fs::path tool() { return fs::read_symlink("/proc/self/exe").parent_path() / "avpack"; }
 
     run_result avpack(const std::string& arguments)
     {
         const std::string command = "'" + tool().string() + "' " + arguments + " 2>/dev/null";
-        run_result result{-1, {}};
+        run_result result {-1, {}};
         FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr)
             return result;
@@ -54,12 +51,12 @@ protected:
         av_test::write_all(m_root / "src" / "Empty sample.kvn", "");
         const fs::path manifest = m_root / "manifest.txt";
         av_test::write_all(manifest,
-                           "# the sample product\n"
-                           "src/Stock data.dat\t<CommonData>\\Arvell & Divizere\\Korvane\tdata_file\n"
-                           "src/Empty sample.kvn\t<SamplePath>\t4\r\n"
-                           "\n"
-                           "src/lang/Korvane_de.dll\t<InstallPath>\\Lang\tlanguage_module\n"
-                           "src/Korvane.exe\t<InstallPath>\tmain_program\n");
+            "# the sample product\n"
+            "src/Stock data.dat\t<CommonData>\\Arvell & Divizere\\Korvane\tdata_file\n"
+            "src/Empty sample.kvn\t<SamplePath>\t4\r\n"
+            "\n"
+            "src/lang/Korvane_de.dll\t<InstallPath>\\Lang\tlanguage_module\n"
+            "src/Korvane.exe\t<InstallPath>\tmain_program\n");
         return manifest;
     }
 
@@ -85,17 +82,22 @@ TEST_F(Avpack, PackListVerifyExtract)
     char crc[9];
     std::snprintf(crc, sizeof crc, "%08x", av::compute_crc32(m_program));
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0], "1\t3\t5\t" + [] {
-        char c[9];
-        std::snprintf(c, sizeof c, "%08x", av::compute_crc32("stock"));
-        return std::string(c);
-    }() + "\t<CommonData>\\Arvell & Divizere\\Korvane\tsrc/Stock data.dat");
+    EXPECT_EQ(
+        rows[0],
+        "1\t3\t5\t" +
+            [] {
+                char c[9];
+                std::snprintf(c, sizeof c, "%08x", av::compute_crc32("stock"));
+                return std::string(c);
+            }() +
+            "\t<CommonData>\\Arvell & Divizere\\Korvane\tsrc/Stock data.dat");
     EXPECT_EQ(rows[1], "2\t4\t0\t00000000\t<SamplePath>\tsrc/Empty sample.kvn");
     EXPECT_EQ(rows[3], "4\t1\t300000\t" + std::string(crc) + "\t<InstallPath>\tsrc/Korvane.exe");
     // header_size = 12 + records; total = header_size + sizes.
     const std::uint64_t header_size = std::stoull(first.substr(first.find('=') + 1));
-    EXPECT_EQ(first, "header_size=" + std::to_string(header_size) + " entry_count=4 total="
-                         + std::to_string(header_size + 5 + 0 + 7 + 300000));
+    EXPECT_EQ(first,
+        "header_size=" + std::to_string(header_size) +
+            " entry_count=4 total=" + std::to_string(header_size + 5 + 0 + 7 + 300000));
 
     EXPECT_EQ(avpack("verify " + q(archive)).exit_code, 0);
 
@@ -168,7 +170,7 @@ TEST_F(Avpack, BadManifestLinesAreRefusedAndNoArchiveIsLeft)
 {
     av_test::write_all(m_root / "x.bin", "x");
     for (const std::string manifest : {"x.bin\t<InstallPath>\n", "x.bin\t<InstallPath>\tsomething\n",
-                                       "x.bin <InstallPath> 0\n", "missing.bin\t<InstallPath>\t0\n"}) {
+             "x.bin <InstallPath> 0\n", "missing.bin\t<InstallPath>\t0\n"}) {
         av_test::write_all(m_root / "m.txt", manifest);
         EXPECT_EQ(avpack("pack " + q(m_root / "m.txt") + " " + q(m_root / "out.bz2")).exit_code, 1) << manifest;
         EXPECT_FALSE(fs::exists(m_root / "out.bz2")) << manifest;

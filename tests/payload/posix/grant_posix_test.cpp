@@ -21,10 +21,10 @@ TEST_F(DefaultFolderGrant, OpensTheRecordedDataFolderToUsers)
     av::imemstream in(compressed.data(), compressed.size());
     // The machine's own security operations instead of the fixture's record.
     const av::platform::machine& recording = machine();
-    const av::platform::machine real{recording.files,     recording.registry, recording.folders,
-                                     recording.processes, recording.shell,    av::platform::system_access_rights()};
+    const av::platform::machine real {recording.files, recording.registry, recording.folders, recording.processes,
+        recording.shell, av::platform::system_access_rights()};
     ASSERT_TRUE(av::extract_payload(in, real, install(), L"", L"", nullptr));
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(data.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0077, 0077u) << std::oct << st.st_mode;
 }

@@ -25,7 +25,7 @@ TEST_F(OpenPayload, ReadsTheResourceInPlaceTwice)
     b.add_data(L"Korvane.exe", L"<InstallPath>", 1, "program");
     const std::string compressed = av::bzip2_compress(b.bytes());
     av::details::register_resource(av::payload_resource_type, av::payload_resource_name,
-                                   std::as_bytes(std::span(compressed.data(), compressed.size())));
+        std::as_bytes(std::span(compressed.data(), compressed.size())));
     const av::resource_data resource = av::find_resource_data(av::payload_resource_name, av::payload_resource_type);
 
     av::imemstream stream = av::open_payload();

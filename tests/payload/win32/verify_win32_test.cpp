@@ -22,8 +22,8 @@ TEST_F(VerifyAgainstHolder, SharingViolationMetTwiceThenCleared)
     entry.crc32 = av::compute_crc32("held contents");
 
     test::Event ready(L"payload_hold");
-    test::ChildProcess holder(L"payload_hold_file.exe",
-                              L"\"" + entry.destination.wstring() + L"\" 1500 " + ready.name());
+    test::ChildProcess holder(
+        L"payload_hold_file.exe", L"\"" + entry.destination.wstring() + L"\" 1500 " + ready.name());
     ASSERT_TRUE(ready.WaitSet());
 
     int pauses = 0;
@@ -49,8 +49,8 @@ TEST_F(VerifyAgainstHolder, HolderThatNeverLetsGoFailsWithSharingViolation)
     entry.crc32 = av::compute_crc32("x");
 
     test::Event ready(L"payload_hold_long");
-    test::ChildProcess holder(L"payload_hold_file.exe",
-                              L"\"" + entry.destination.wstring() + L"\" 60000 " + ready.name());
+    test::ChildProcess holder(
+        L"payload_hold_file.exe", L"\"" + entry.destination.wstring() + L"\" 60000 " + ready.name());
     ASSERT_TRUE(ready.WaitSet());
     int pauses = 0;
     av::extraction_hooks hooks;

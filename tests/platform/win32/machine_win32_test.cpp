@@ -14,7 +14,7 @@ TEST(Win32MachineTest, KnownFoldersAreExistingAbsoluteFolders)
 {
     const machine& m = system_machine();
     for (const int id : {csidl::program_files, csidl::common_appdata, csidl::appdata, csidl::common_desktop,
-                         csidl::desktop_directory, csidl::common_programs, csidl::programs}) {
+             csidl::desktop_directory, csidl::common_programs, csidl::programs}) {
         std::wstring path;
         ASSERT_FALSE(m.folders.folder(id, path)) << id;
         EXPECT_TRUE(is_absolute_path(path)) << id;
@@ -35,8 +35,7 @@ TEST(Win32MachineTest, ShellLinksAreRealLinks)
     // A shell link file starts with its header size, 0x4C, as a 32-bit number.
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x4C\0\0\0", 4));
-    EXPECT_TRUE(system_machine().shell.save(test::join(dir / L"missing", L"x.lnk"), dir / L"Korvane.exe",
-                                            dir.path()));
+    EXPECT_TRUE(system_machine().shell.save(test::join(dir / L"missing", L"x.lnk"), dir / L"Korvane.exe", dir.path()));
 }
 
 TEST(Win32MachineTest, AProgramRunsInItsWorkingFolderAndItsExitCodeIsRead)
@@ -55,8 +54,8 @@ TEST(Win32MachineTest, AProgramRunsInItsWorkingFolderAndItsExitCodeIsRead)
     code = 7;
     EXPECT_TRUE(system_machine().processes.run_and_wait(L"\"" + (dir / L"none.exe") + L"\"", dir.path(), code));
     EXPECT_EQ(code, 7u);
-    EXPECT_EQ(system_machine().processes.run_and_wait(command, L"relative", code),
-              win_error::make(win_error::invalid_name));
+    EXPECT_EQ(
+        system_machine().processes.run_and_wait(command, L"relative", code), win_error::make(win_error::invalid_name));
 }
 
 }  // namespace

@@ -18,12 +18,11 @@ bool switch_privilege(const wchar_t* name, bool enable)
     HANDLE token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
         return false;
-    TOKEN_PRIVILEGES privileges{};
+    TOKEN_PRIVILEGES privileges {};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     bool ok = ::LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid) &&
-              ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-              ::GetLastError() == ERROR_SUCCESS;
+        ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) && ::GetLastError() == ERROR_SUCCESS;
     ::CloseHandle(token);
     return ok;
 }

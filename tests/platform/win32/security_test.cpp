@@ -28,9 +28,9 @@ class Descriptor {
 public:
     enum class List { Entries, Null, Absent };
 
-    Descriptor(std::vector<Entry> entries, SECURITY_DESCRIPTOR_CONTROL control = 0,
-               List list = List::Entries)
-        : acl_(4096 / 8, 0) {
+    Descriptor(std::vector<Entry> entries, SECURITY_DESCRIPTOR_CONTROL control = 0, List list = List::Entries)
+        : acl_(4096 / 8, 0)
+    {
         EXPECT_TRUE(InitializeSecurityDescriptor(&sd_, SECURITY_DESCRIPTOR_REVISION));
         EXPECT_TRUE(InitializeAcl(Acl(), 4096, ACL_REVISION));
         for (const Entry& e : entries) {
@@ -50,7 +50,8 @@ public:
     PSECURITY_DESCRIPTOR get() { return &sd_; }
 
     // The same descriptor in self-relative form, as GetFileSecurityW gives it.
-    std::vector<BYTE> SelfRelative() {
+    std::vector<BYTE> SelfRelative()
+    {
         DWORD size = 0;
         MakeSelfRelativeSD(&sd_, nullptr, &size);
         std::vector<BYTE> bytes(size);
@@ -60,7 +61,7 @@ public:
 
 private:
     PACL Acl() { return reinterpret_cast<PACL>(acl_.data()); }
-    SECURITY_DESCRIPTOR sd_{};
+    SECURITY_DESCRIPTOR sd_ {};
     std::vector<std::uint64_t> acl_;
 };
 
@@ -71,13 +72,15 @@ struct Seen {
     friend bool operator==(const Seen&, const Seen&) = default;
 };
 
-std::ostream& operator<<(std::ostream& os, const Seen& s) {
+std::ostream& operator<<(std::ostream& os, const Seen& s)
+{
     return os << "{group " << static_cast<int>(s.group) << ", mask " << std::hex << s.mask << ", flags "
               << static_cast<int>(s.flags) << std::dec << "}";
 }
 
 // The entries of a descriptor's list, each named by its well-known group.
-std::vector<Seen> Entries(PSECURITY_DESCRIPTOR sd) {
+std::vector<Seen> Entries(PSECURITY_DESCRIPTOR sd)
+{
     BOOL present = FALSE;
     BOOL defaulted = FALSE;
     PACL acl = nullptr;
@@ -85,7 +88,8 @@ std::vector<Seen> Entries(PSECURITY_DESCRIPTOR sd) {
     EXPECT_TRUE(present);
     EXPECT_FALSE(defaulted);
     std::vector<Seen> seen;
-    if (acl == nullptr) return seen;
+    if (acl == nullptr)
+        return seen;
     WellKnownSid everyone(WellKnownGroup::Everyone);
     WellKnownSid administrators(WellKnownGroup::Administrators);
     WellKnownSid users(WellKnownGroup::Users);
@@ -95,16 +99,17 @@ std::vector<Seen> Entries(PSECURITY_DESCRIPTOR sd) {
         const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
         EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
         PSID sid = const_cast<DWORD*>(&ace->SidStart);
-        WellKnownGroup group = EqualSid(sid, everyone.get())         ? WellKnownGroup::Everyone
-                               : EqualSid(sid, administrators.get()) ? WellKnownGroup::Administrators
-                               : EqualSid(sid, users.get())          ? WellKnownGroup::Users
-                                                                     : static_cast<WellKnownGroup>(-1);
+        WellKnownGroup group = EqualSid(sid, everyone.get()) ? WellKnownGroup::Everyone
+            : EqualSid(sid, administrators.get())            ? WellKnownGroup::Administrators
+            : EqualSid(sid, users.get())                     ? WellKnownGroup::Users
+                                                             : static_cast<WellKnownGroup>(-1);
         seen.push_back({group, ace->Mask, ace->Header.AceFlags});
     }
     return seen;
 }
 
-SECURITY_DESCRIPTOR_CONTROL Control(PSECURITY_DESCRIPTOR sd) {
+SECURITY_DESCRIPTOR_CONTROL Control(PSECURITY_DESCRIPTOR sd)
+{
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     EXPECT_TRUE(GetSecurityDescriptorControl(sd, &control, &revision));
@@ -116,7 +121,8 @@ constexpr auto Users = WellKnownGroup::Users;
 constexpr auto Everyone = WellKnownGroup::Everyone;
 constexpr BYTE kInherited = INHERITED_ACE;
 
-TEST(BuildUsersGrant, ExplicitUsersEntryIsReplacedInPlaceOfTheExplicitOnes) {
+TEST(BuildUsersGrant, ExplicitUsersEntryIsReplacedInPlaceOfTheExplicitOnes)
+{
     Descriptor old({{Users, 0x1200A9, 0}, {Admins, 0x1F01FF, 0}, {Everyone, 0x1200A9, kInherited}});
     const auto grant = security::BuildUsersGrant(old.get(), kDataFileAccess, 0);
     const std::vector<Seen> expected = {
@@ -125,52 +131,54 @@ TEST(BuildUsersGrant, ExplicitUsersEntryIsReplacedInPlaceOfTheExplicitOnes) {
     EXPECT_TRUE(IsValidSecurityDescriptor(grant->get()));
 }
 
-TEST(BuildUsersGrant, InheritedUsersEntryLeavesExactlyOneUsersEntry) {
-    Descriptor old({{Admins, 0x1F01FF, 0},
-                    {Users, 0x1200A9, kInherited},
-                    {Admins, 0x1F01FF, kInherited},
-                    {Users, 0x100000, kInherited}});
+TEST(BuildUsersGrant, InheritedUsersEntryLeavesExactlyOneUsersEntry)
+{
+    Descriptor old({{Admins, 0x1F01FF, 0}, {Users, 0x1200A9, kInherited}, {Admins, 0x1F01FF, kInherited},
+        {Users, 0x100000, kInherited}});
     const auto grant = security::BuildUsersGrant(old.get(), kDataFileAccess, 0);
     const std::vector<Seen> expected = {
         {Admins, 0x1F01FF, 0}, {Users, kDataFileAccess, 0}, {Admins, 0x1F01FF, kInherited}};
     EXPECT_EQ(Entries(grant->get()), expected);
 }
 
-TEST(BuildUsersGrant, FolderGrantCarriesItsInheritanceFlags) {
+TEST(BuildUsersGrant, FolderGrantCarriesItsInheritanceFlags)
+{
     Descriptor old({{Admins, 0x1F01FF, 3}});
     const auto grant = security::BuildUsersGrant(old.get(), kDataFolderAccess, kDataFolderInheritance);
     const std::vector<Seen> expected = {{Admins, 0x1F01FF, 3}, {Users, kDataFolderAccess, 3}};
     EXPECT_EQ(Entries(grant->get()), expected);
 }
 
-TEST(BuildUsersGrant, ProtectedListStaysProtected) {
+TEST(BuildUsersGrant, ProtectedListStaysProtected)
+{
     Descriptor old({{Admins, 0x1F01FF, 0}}, SE_DACL_PROTECTED);
     const auto grant = security::BuildUsersGrant(old.get(), kDataFileAccess, 0);
     EXPECT_EQ(Control(grant->get()) & (SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ),
-              SE_DACL_PROTECTED);
+        SE_DACL_PROTECTED);
 }
 
-TEST(BuildUsersGrant, AutoInheritedListKeepsItsInheritedEntriesAfterUsers) {
+TEST(BuildUsersGrant, AutoInheritedListKeepsItsInheritedEntriesAfterUsers)
+{
     Descriptor old({{Admins, 0x1F01FF, 0}, {Everyone, 0x1200A9, kInherited}, {Admins, 0x1F01FF, kInherited}},
-                   SE_DACL_AUTO_INHERITED);
+        SE_DACL_AUTO_INHERITED);
     auto selfRelative = old.SelfRelative();
     const auto grant = security::BuildUsersGrant(selfRelative.data(), kDataFileAccess, 0);
-    const std::vector<Seen> expected = {{Admins, 0x1F01FF, 0},
-                                        {Users, kDataFileAccess, 0},
-                                        {Everyone, 0x1200A9, kInherited},
-                                        {Admins, 0x1F01FF, kInherited}};
+    const std::vector<Seen> expected = {{Admins, 0x1F01FF, 0}, {Users, kDataFileAccess, 0},
+        {Everyone, 0x1200A9, kInherited}, {Admins, 0x1F01FF, kInherited}};
     EXPECT_EQ(Entries(grant->get()), expected);
     EXPECT_EQ(Control(grant->get()) & (SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ),
-              SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ);
+        SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ);
 }
 
-TEST(BuildUsersGrant, PlainListGetsNoInheritanceBits) {
+TEST(BuildUsersGrant, PlainListGetsNoInheritanceBits)
+{
     Descriptor old({{Admins, 0x1F01FF, 0}});
     const auto grant = security::BuildUsersGrant(old.get(), kDataFileAccess, 0);
     EXPECT_EQ(Control(grant->get()) & (SE_DACL_PROTECTED | SE_DACL_AUTO_INHERITED | SE_DACL_AUTO_INHERIT_REQ), 0);
 }
 
-TEST(BuildUsersGrant, EmptyNullAndAbsentListsGiveUsersAlone) {
+TEST(BuildUsersGrant, EmptyNullAndAbsentListsGiveUsersAlone)
+{
     const std::vector<Seen> expected = {{Users, kDataFileAccess, 0}};
     Descriptor empty({});
     Descriptor null({}, 0, Descriptor::List::Null);
@@ -182,7 +190,9 @@ TEST(BuildUsersGrant, EmptyNullAndAbsentListsGiveUsersAlone) {
 
 class MissingFunction {
 public:
-    explicit MissingFunction(security::Function f) : f_(f) {
+    explicit MissingFunction(security::Function f)
+        : f_(f)
+    {
         security::SecurityLibrary::Instance().SimulateMissing(f_, true);
     }
     ~MissingFunction() { security::SecurityLibrary::Instance().SimulateMissing(f_, false); }
@@ -191,7 +201,8 @@ private:
     security::Function f_;
 };
 
-TEST(BuildUsersGrant, WithoutAddAccessAllowedAceExTheFlagsAreDropped) {
+TEST(BuildUsersGrant, WithoutAddAccessAllowedAceExTheFlagsAreDropped)
+{
     MissingFunction missing(security::Function::AddAccessAllowedAceEx);
     Descriptor old({});
     const auto grant = security::BuildUsersGrant(old.get(), kDataFolderAccess, kDataFolderInheritance);
@@ -199,7 +210,8 @@ TEST(BuildUsersGrant, WithoutAddAccessAllowedAceExTheFlagsAreDropped) {
     EXPECT_EQ(Entries(grant->get()), expected);
 }
 
-TEST(BuildUsersGrant, WithoutTheControlFunctionsTheInheritanceStepIsSkipped) {
+TEST(BuildUsersGrant, WithoutTheControlFunctionsTheInheritanceStepIsSkipped)
+{
     MissingFunction missing(security::Function::SetSecurityDescriptorControl);
     Descriptor old({{Admins, 0x1F01FF, 0}}, SE_DACL_PROTECTED);
     const auto grant = security::BuildUsersGrant(old.get(), kDataFileAccess, 0);
@@ -207,7 +219,8 @@ TEST(BuildUsersGrant, WithoutTheControlFunctionsTheInheritanceStepIsSkipped) {
     EXPECT_EQ(Entries(grant->get()).size(), 2u);
 }
 
-TEST(BuildUsersGrant, MissingFunctionRaisesNotImplemented) {
+TEST(BuildUsersGrant, MissingFunctionRaisesNotImplemented)
+{
     MissingFunction missing(security::Function::GetAclInformation);
     Descriptor old({{Admins, 0x1F01FF, 0}});
     try {
@@ -218,7 +231,8 @@ TEST(BuildUsersGrant, MissingFunctionRaisesNotImplemented) {
     }
 }
 
-std::wstring TempFile(const wchar_t* prefix) {
+std::wstring TempFile(const wchar_t* prefix)
+{
     wchar_t folder[MAX_PATH] = {};
     wchar_t path[MAX_PATH] = {};
     EXPECT_NE(GetTempPathW(MAX_PATH, folder), 0u);
@@ -226,7 +240,8 @@ std::wstring TempFile(const wchar_t* prefix) {
     return path;
 }
 
-TEST(GrantUsersAccess, ExistingFileAndFolderSucceed) {
+TEST(GrantUsersAccess, ExistingFileAndFolderSucceed)
+{
     const std::wstring file = TempFile(L"avg");
     EXPECT_TRUE(GrantUsersAccess(file, kDataFileAccess, 0));
     EXPECT_TRUE(DeleteFileW(file.c_str()));
@@ -238,14 +253,16 @@ TEST(GrantUsersAccess, ExistingFileAndFolderSucceed) {
     EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
 }
 
-TEST(GrantUsersAccess, MissingPathFailsAndCreatesNothing) {
+TEST(GrantUsersAccess, MissingPathFailsAndCreatesNothing)
+{
     std::wstring path = TempFile(L"avm");
     ASSERT_TRUE(DeleteFileW(path.c_str()));
     EXPECT_FALSE(GrantUsersAccess(path, kDataFileAccess, 0));
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(EveryoneDescriptor, OneEntryForEveryoneNoOwnerNoGroup) {
+TEST(EveryoneDescriptor, OneEntryForEveryoneNoOwnerNoGroup)
+{
     const auto descriptor = security::EveryoneDescriptor(0x1F0003);
     EXPECT_TRUE(IsValidSecurityDescriptor(descriptor->get()));
     const std::vector<Seen> expected = {{Everyone, 0x1F0003, 0}};
@@ -257,7 +274,7 @@ TEST(EveryoneDescriptor, OneEntryForEveryoneNoOwnerNoGroup) {
     EXPECT_TRUE(GetSecurityDescriptorGroup(descriptor->get(), &group, &defaulted));
     EXPECT_EQ(owner, nullptr);
     EXPECT_EQ(group, nullptr);
-    ACL_SIZE_INFORMATION info{};
+    ACL_SIZE_INFORMATION info {};
     BOOL present = FALSE;
     PACL acl = nullptr;
     ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor->get(), &present, &acl, &defaulted));
@@ -265,7 +282,8 @@ TEST(EveryoneDescriptor, OneEntryForEveryoneNoOwnerNoGroup) {
     EXPECT_EQ(info.AclBytesFree, 0u);  // sized for exactly one entry
 }
 
-TEST(IsAdministrator, BothMethodsAgreeUnderWine) {
+TEST(IsAdministrator, BothMethodsAgreeUnderWine)
+{
     // Wine's user is an administrator.
     EXPECT_TRUE(IsAdministrator());
     EXPECT_TRUE(security::IsAdministratorByAccessCheck());
@@ -275,12 +293,14 @@ TEST(IsAdministrator, BothMethodsAgreeUnderWine) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_TOKEN));
 }
 
-TEST(IsAdministrator, FallsBackWhenCheckTokenMembershipIsMissing) {
+TEST(IsAdministrator, FallsBackWhenCheckTokenMembershipIsMissing)
+{
     MissingFunction missing(security::Function::CheckTokenMembership);
     EXPECT_TRUE(IsAdministrator());
 }
 
-TEST(IsAdministrator, FalseWhenNeitherMethodCanRun) {
+TEST(IsAdministrator, FalseWhenNeitherMethodCanRun)
+{
     MissingFunction membership(security::Function::CheckTokenMembership);
     MissingFunction accessCheck(security::Function::AccessCheck);
     EXPECT_FALSE(IsAdministrator());
@@ -288,12 +308,13 @@ TEST(IsAdministrator, FalseWhenNeitherMethodCanRun) {
     EXPECT_FALSE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token));
 }
 
-bool PrivilegeEnabled(const wchar_t* name) {
+bool PrivilegeEnabled(const wchar_t* name)
+{
     HANDLE token = nullptr;
     EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    LUID luid{};
+    LUID luid {};
     EXPECT_TRUE(LookupPrivilegeValueW(nullptr, name, &luid));
-    PRIVILEGE_SET set{};
+    PRIVILEGE_SET set {};
     set.PrivilegeCount = 1;
     set.Control = PRIVILEGE_SET_ALL_NECESSARY;
     set.Privilege[0].Luid = luid;
@@ -303,7 +324,8 @@ bool PrivilegeEnabled(const wchar_t* name) {
     return result != FALSE;
 }
 
-TEST(SetPrivilege, SwitchesOnAndOff) {
+TEST(SetPrivilege, SwitchesOnAndOff)
+{
     ASSERT_TRUE(SetPrivilege(L"SeBackupPrivilege", true));
     EXPECT_TRUE(PrivilegeEnabled(L"SeBackupPrivilege"));
     ASSERT_TRUE(SetPrivilege(L"SeBackupPrivilege", true));  // already on
@@ -314,7 +336,8 @@ TEST(SetPrivilege, SwitchesOnAndOff) {
     EXPECT_FALSE(PrivilegeEnabled(L"SeBackupPrivilege"));
 }
 
-TEST(SetPrivilege, UnknownPrivilegeFails) {
+TEST(SetPrivilege, UnknownPrivilegeFails)
+{
     EXPECT_FALSE(SetPrivilege(L"SeNoSuchPrivilege", true));
 }
 

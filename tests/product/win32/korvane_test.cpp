@@ -28,16 +28,16 @@ struct process_result {
     DWORD exit_code = 0;
 };
 
-process_result run(const std::wstring& exe, const std::wstring& arguments, bool wait = true,
-                   PROCESS_INFORMATION* keep = nullptr)
+process_result run(
+    const std::wstring& exe, const std::wstring& arguments, bool wait = true, PROCESS_INFORMATION* keep = nullptr)
 {
     std::wstring command = L"\"" + exe + L"\"" + arguments;
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION process {};
     process_result result;
-    result.started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                    &process);
+    result.started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
     if (!result.started)
         return result;
     if (!wait && keep) {
@@ -68,9 +68,9 @@ TEST(SampleProduct, RegistrationRunRegistersTheDocumentTypeAndEndsWithMinusTen)
     EXPECT_EQ(static_cast<int>(r.exit_code), product::kRegistrationSucceeded);
     EXPECT_EQ(read_string(HKEY_CLASSES_ROOT, product::kDocumentExtension, nullptr), product::kDocumentClass);
     EXPECT_EQ(read_string(HKEY_CLASSES_ROOT, product::kDocumentClass, product::kRegisteredWithValue),
-              L" /Register /Background /update=0006000300060009");
-    EXPECT_EQ(read_string(HKEY_CLASSES_ROOT, L"Korvane.Document\\shell\\open\\command", nullptr),
-              L"\"" + exe + L"\" \"%1\"");
+        L" /Register /Background /update=0006000300060009");
+    EXPECT_EQ(
+        read_string(HKEY_CLASSES_ROOT, L"Korvane.Document\\shell\\open\\command", nullptr), L"\"" + exe + L"\" \"%1\"");
 }
 
 TEST(SampleProduct, MalformedUpdateArgumentFailsTheRegistration)
@@ -92,7 +92,7 @@ TEST(SampleProduct, HoldsOneCountOfTheRunningInstanceCounterWhileItRuns)
     };
     ASSERT_EQ(count(), 0);
 
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION process {};
     ASSERT_TRUE(run(product_file("Korvane.exe"), L" /wait=1500", false, &process).started);
     LONG seen = 0;
     for (int i = 0; i < 100 && seen == 0; ++i) {  // until the program has started

@@ -18,7 +18,7 @@ protected:
     {
         m_saved_hooks = av::ui_hooks::instance();
         m_saved_language = GetLanguageSettings();
-        av::ui_hooks::instance() = av::ui_hooks{};
+        av::ui_hooks::instance() = av::ui_hooks {};
         m_saved_box = av::details::set_message_box_function(
             [this](av::window_handle, const wchar_t*, const wchar_t* caption, std::uint32_t type) {
                 m_types.push_back(type);
@@ -45,7 +45,7 @@ private:
 
 TEST_F(NativeMessageBox, WithoutOwnerTheUsersLanguageDecidesTheReadingOrder)
 {
-    av::ui_hooks::instance().owner = [] { return av::modal_owner{}; };
+    av::ui_hooks::instance().owner = [] { return av::modal_owner {}; };
     // A Hebrew user whose language the installer may select.
     av::locale::set_stand_in_user_locale(1037);
     GetLanguageSettings().supportedMask = 1u | (1u << 16);
@@ -63,16 +63,16 @@ TEST_F(NativeMessageBox, WithoutOwnerTheUsersLanguageDecidesTheReadingOrder)
 TEST_F(NativeMessageBox, WithoutATitleHookTheCaptionIsTheOwnDisplayVersion)
 {
     av_test::version_block block;
-    block.fixed = av_test::fixed_info{0x0002000400010001ull, 0x0002000400010001ull, 0x3F, 0};
+    block.fixed = av_test::fixed_info {0x0002000400010001ull, 0x0002000400010001ull, 0x3F, 0};
     block.translations = {{0x0400, 1200}};
-    block.tables = {{L"040004b0", {av_test::string_node(L"ProductName", L"Install"),
-                                   av_test::string_node(L"ProductVersion", L"2.04a")}}};
+    block.tables = {{L"040004b0",
+        {av_test::string_node(L"ProductName", L"Install"), av_test::string_node(L"ProductVersion", L"2.04a")}}};
     av::details::register_resource(av::rt_version, 1, block.build());
     av::message_box(L"text", av::mb_ok);
     av::details::unregister_resource(av::rt_version, 1);
     av::ui_hooks::instance().title = [] { return std::wstring(L"Installateur - Korvane 6.03g"); };
     av::message_box(L"text", av::mb_ok);
-    EXPECT_EQ(m_captions, (std::vector<std::wstring>{L"Install 2.04a", L"Installateur - Korvane 6.03g"}));
+    EXPECT_EQ(m_captions, (std::vector<std::wstring> {L"Install 2.04a", L"Installateur - Korvane 6.03g"}));
 }
 
 }  // namespace

@@ -14,10 +14,10 @@ namespace {
 av_test::version_block korvane_block()
 {
     av_test::version_block block;
-    block.fixed = av_test::fixed_info{0x0006000300070001ull, 0x0006000300070001ull, 0x3F, 0};
+    block.fixed = av_test::fixed_info {0x0006000300070001ull, 0x0006000300070001ull, 0x3F, 0};
     block.translations = {{0x0409, 1200}};
-    block.tables = {{L"040904b0", {av_test::string_node(L"ProductName", L"Korvane"),
-                                   av_test::string_node(L"ApplicationId", L"Korvane6")}}};
+    block.tables = {{L"040904b0",
+        {av_test::string_node(L"ProductName", L"Korvane"), av_test::string_node(L"ApplicationId", L"Korvane6")}}};
     return block;
 }
 

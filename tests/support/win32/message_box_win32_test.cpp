@@ -13,7 +13,7 @@ namespace {
 TEST(WindowsMessageBox, WithoutAnOwnerHookTheThreadsCaptionedWindowOwnsTheBox)
 {
     const av::ui_hooks saved = av::ui_hooks::instance();
-    av::ui_hooks::instance() = av::ui_hooks{};
+    av::ui_hooks::instance() = av::ui_hooks {};
     std::vector<av::window_handle> owners;
     auto previous = av::details::set_message_box_function(
         [&](av::window_handle owner, const wchar_t*, const wchar_t*, std::uint32_t) {

@@ -39,10 +39,10 @@ public:
             return;
         bool written = true;
         for (const module_resource& r : resources) {
-            written = written && ::UpdateResourceW(update, MAKEINTRESOURCEW(r.type), MAKEINTRESOURCEW(r.name),
-                                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                                   const_cast<std::byte*>(r.data.data()),
-                                                   static_cast<DWORD>(r.data.size()));
+            written = written &&
+                ::UpdateResourceW(update, MAKEINTRESOURCEW(r.type), MAKEINTRESOURCEW(r.name),
+                    MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<std::byte*>(r.data.data()),
+                    static_cast<DWORD>(r.data.size()));
         }
         if (!::EndUpdateResourceW(update, written ? FALSE : TRUE) || !written)
             return;

@@ -16,11 +16,12 @@ using av_test::string_node;
 av_test::version_block korvane_block()
 {
     av_test::version_block block;
-    block.fixed = av_test::fixed_info{0x0006000300070001ull, 0x0006000300070001ull, 0x3F, 0x2 | 0x8};
+    block.fixed = av_test::fixed_info {0x0006000300070001ull, 0x0006000300070001ull, 0x3F, 0x2 | 0x8};
     block.translations = {{0x0409, 1252}, {0x0407, 1200}, {0x0409, 1200}};
-    block.tables = {{L"040704b0", {string_node(L"ProductName", L"Korvane"), string_node(L"ProductVersion", L"6.03 bêta"),
-                                   string_node(L"Comments", L"no NUL", false)}},
-                    {L"040904b0", {string_node(L"ProductName", L"Korvane (English table)")}}};
+    block.tables = {{L"040704b0",
+                        {string_node(L"ProductName", L"Korvane"), string_node(L"ProductVersion", L"6.03 bêta"),
+                            string_node(L"Comments", L"no NUL", false)}},
+        {L"040904b0", {string_node(L"ProductName", L"Korvane (English table)")}}};
     return block;
 }
 
@@ -56,7 +57,7 @@ TEST_F(WindowsVersionInfo, TheVersionFunctionsAndTheLayoutReaderAgree)
     for (const av::version_info* info : {&from_file, &from_bytes}) {
         EXPECT_TRUE(info->has_fixed_part());
         EXPECT_EQ(info->file_version(), 0x0006000300070001ull);
-        EXPECT_EQ(info->translation_keys(), (std::vector<std::wstring>{L"040704b0", L"040904b0"}));
+        EXPECT_EQ(info->translation_keys(), (std::vector<std::wstring> {L"040704b0", L"040904b0"}));
         EXPECT_EQ(info->product_name(), L"Korvane");
         EXPECT_EQ(info->string_value(L"Comments"), L"no NUL");
         EXPECT_EQ(info->string_value(L"CompanyName"), L"");

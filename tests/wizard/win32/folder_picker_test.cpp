@@ -24,7 +24,8 @@ struct BrowserWatch {
     bool found = false;
     int ticks = 0;
 
-    static BOOL CALLBACK FindEdit(HWND window, LPARAM data) {
+    static BOOL CALLBACK FindEdit(HWND window, LPARAM data)
+    {
         wchar_t name[16] = {};
         ::GetClassNameW(window, name, 16);
         if (::lstrcmpiW(name, L"Edit") == 0) {
@@ -33,7 +34,8 @@ struct BrowserWatch {
         }
         return TRUE;
     }
-    static BOOL CALLBACK FindBrowser(HWND window, LPARAM data) {
+    static BOOL CALLBACK FindBrowser(HWND window, LPARAM data)
+    {
         wchar_t name[16] = {};
         ::GetClassNameW(window, name, 16);
         if (::lstrcmpW(name, L"#32770") == 0 && ::IsWindowVisible(window)) {
@@ -42,13 +44,16 @@ struct BrowserWatch {
         }
         return TRUE;
     }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
+    {
         BrowserWatch& watch = *current;
         HWND browser = nullptr;
         ::EnumThreadWindows(::GetCurrentThreadId(), &FindBrowser, reinterpret_cast<LPARAM>(&browser));
-        if (browser == nullptr && ++watch.ticks < 100) return;
+        if (browser == nullptr && ++watch.ticks < 100)
+            return;
         ::KillTimer(nullptr, id);
-        if (browser == nullptr) return;
+        if (browser == nullptr)
+            return;
         HWND edit = nullptr;
         ::EnumChildWindows(browser, &FindEdit, reinterpret_cast<LPARAM>(&edit));
         if (edit != nullptr) {
@@ -62,7 +67,8 @@ struct BrowserWatch {
 };
 BrowserWatch* BrowserWatch::current = nullptr;
 
-TEST(FolderPickerWindow, ABareDriveStartsAtItsRoot) {
+TEST(FolderPickerWindow, ABareDriveStartsAtItsRoot)
+{
     BrowserWatch watch;
     BrowserWatch::current = &watch;
     ::SetTimer(nullptr, 0, 100, &BrowserWatch::Tick);
@@ -75,7 +81,8 @@ TEST(FolderPickerWindow, ABareDriveStartsAtItsRoot) {
     EXPECT_EQ(watch.editText, L"Z:\\Korvaline 6");
 }
 
-TEST(FolderPickerWindow, ErrorBoxIsTheSystemErrorBox) {
+TEST(FolderPickerWindow, ErrorBoxIsTheSystemErrorBox)
+{
     struct Box {
         std::wstring text;
         bool captioned;

@@ -29,7 +29,8 @@ public:
     bool advanced = false;
     bool done = false;
     std::wstring installFolder = L"C:\\Program Files\\Arvell & Divizere\\Korvaline 6";
-    std::wstring startMenuFolder = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Arvell & Divizere\\Korvaline 6";
+    std::wstring startMenuFolder =
+        L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Arvell & Divizere\\Korvaline 6";
     bool startMenu = true;
     bool desktop = true;
     int untranslatedNotices = 0;
@@ -40,12 +41,14 @@ public:
 
     int UpdateState() const override { return updateState; }
     std::wstring PreviousVersion() const override { return previous; }
-    std::wstring ProductLabel(bool nameOnly) const override {
+    std::wstring ProductLabel(bool nameOnly) const override
+    {
         const std::wstring name = GetLanguageSettings().language == 0 ? L"Korvane" : L"Korvaline";
         return nameOnly ? name : name + L" 6.03g";
     }
     std::wstring ProductFolderName() const override { return ProductLabel(true) + L" 6"; }
-    std::wstring ApplicationTitle(bool withProduct) const override {
+    std::wstring ApplicationTitle(bool withProduct) const override
+    {
         const std::wstring title = Message(msg::Installer);
         return withProduct ? title + L" \u2013 " + ProductLabel(false) : title;
     }
@@ -53,8 +56,10 @@ public:
     void SetAdvancedMode(bool a) override { advanced = a; }
     bool InstallationDone() const override { return done; }
     void SetInstallationDone(bool d) override { done = d; }
-    std::wstring InstallFolder() const override {
-        if (failInstallFolder != 0) throw std::system_error(failInstallFolder, std::system_category());
+    std::wstring InstallFolder() const override
+    {
+        if (failInstallFolder != 0)
+            throw std::system_error(failInstallFolder, std::system_category());
         return installFolder;
     }
     void SetInstallFolder(const std::wstring& f) override { installFolder = f; }
@@ -64,8 +69,10 @@ public:
     void SetStartMenuShortcut(bool c) override { startMenu = c; }
     bool DesktopShortcut() const override { return desktop; }
     void SetDesktopShortcut(bool c) override { desktop = c; }
-    void LanguageSelected(int index) override {
-        if (failLanguageSelected != 0) throw std::system_error(failLanguageSelected, std::system_category());
+    void LanguageSelected(int index) override
+    {
+        if (failLanguageSelected != 0)
+            throw std::system_error(failLanguageSelected, std::system_category());
         SetLanguage(index);
         if (!IsInstallerLanguage(index)) {
             ++untranslatedNotices;  // message 129 in the program
@@ -74,7 +81,8 @@ public:
     }
 };
 
-std::wstring TextOf(HWND window) {
+std::wstring TextOf(HWND window)
+{
     wchar_t buffer[1024] = {};
     ::GetWindowTextW(window, buffer, 1024);
     return buffer;
@@ -82,7 +90,8 @@ std::wstring TextOf(HWND window) {
 
 class Frame : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(frame.Create(nullptr));
         ASSERT_NE(frame.m_hWnd, nullptr);
     }
@@ -91,16 +100,18 @@ protected:
     std::wstring Item(int page, int id) const { return TextOf(::GetDlgItem(frame.Page(page)->m_hWnd, id)); }
     std::wstring Button(int id) const { return TextOf(::GetDlgItem(frame.m_hWnd, id)); }
     bool Enabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(frame.m_hWnd, id)) != FALSE; }
-    void Click(int id) const {
+    void Click(int id) const
+    {
         ::SendMessageW(frame.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(frame.m_hWnd, id)));
+            reinterpret_cast<LPARAM>(::GetDlgItem(frame.m_hWnd, id)));
     }
-    void ChooseLanguage(int index) const {
+    void ChooseLanguage(int index) const
+    {
         const HWND page = frame.Page(kPageStart)->m_hWnd;
         const HWND list = ::GetDlgItem(page, 1023);
         const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
         for (int position = 0; position < count; ++position) {
-            COMBOBOXEXITEMW item{};
+            COMBOBOXEXITEMW item {};
             item.mask = CBEIF_LPARAM;
             item.iItem = position;
             ::SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
@@ -112,26 +123,29 @@ protected:
         }
         ADD_FAILURE() << "language " << index << " not listed";
     }
-    int SelectedLanguage() const {
+    int SelectedLanguage() const
+    {
         const HWND list = ::GetDlgItem(frame.Page(kPageStart)->m_hWnd, 1023);
         const int position = static_cast<int>(::SendMessageW(list, CB_GETCURSEL, 0, 0));
-        COMBOBOXEXITEMW item{};
+        COMBOBOXEXITEMW item {};
         item.mask = CBEIF_LPARAM;
         item.iItem = position;
-        if (position < 0 || !::SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+        if (position < 0 || !::SendMessageW(list, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+            return -1;
         return static_cast<int>(item.lParam);
     }
 
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
     FakeApp app;
-    CInstallDlg frame{app};
+    CInstallDlg frame {app};
 };
 
-TEST_F(Frame, EveryPageFillsTheSamePlaceAndTheFrameGrows) {
-    RECT first{};
+TEST_F(Frame, EveryPageFillsTheSamePlaceAndTheFrameGrows)
+{
+    RECT first {};
     for (int page = 0; page < kPageCount; ++page) {
-        RECT r{};
+        RECT r {};
         ::GetWindowRect(frame.Page(page)->m_hWnd, &r);
         if (page == 0) {
             first = r;
@@ -141,23 +155,24 @@ TEST_F(Frame, EveryPageFillsTheSamePlaceAndTheFrameGrows) {
     }
     // The widest page (Mode, 279 units) is wider than the template's page
     // area (209 units): the buttons sit at its right edge, below it.
-    RECT next{};
+    RECT next {};
     ::GetWindowRect(::GetDlgItem(frame.m_hWnd, kIdNext), &next);
-    RECT cancel{};
+    RECT cancel {};
     ::GetWindowRect(::GetDlgItem(frame.m_hWnd, wizard::kIdCancel), &cancel);
     EXPECT_GE(cancel.left, next.right);
     EXPECT_GE(next.top, first.bottom);
-    RECT banner{};
+    RECT banner {};
     ::GetWindowRect(::GetDlgItem(frame.m_hWnd, 1005), &banner);
     EXPECT_EQ(banner.right, first.left);
-    RECT client{};
+    RECT client {};
     ::GetClientRect(frame.m_hWnd, &client);
     ::MapWindowPoints(frame.m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
     EXPECT_EQ(client.right, first.right);
     EXPECT_EQ(client.top, first.top);
 }
 
-TEST_F(Frame, StartsOnTheStartPageInEnglish) {
+TEST_F(Frame, StartsOnTheStartPageInEnglish)
+{
     EXPECT_EQ(frame.CurrentPage(), kPageStart);
     EXPECT_TRUE(::IsWindowVisible(frame.Page(kPageStart)->m_hWnd) || !::IsWindowVisible(frame.m_hWnd));
     EXPECT_EQ(TextOf(frame.m_hWnd), L"Installer \u2013 Korvaline 6.03g");
@@ -181,7 +196,8 @@ TEST_F(Frame, StartsOnTheStartPageInEnglish) {
     EXPECT_STREQ(about, L"&About 'Installer'...");
 }
 
-TEST_F(Frame, FrenchRelabelsEveryPageAtOnce) {
+TEST_F(Frame, FrenchRelabelsEveryPageAtOnce)
+{
     ChooseLanguage(0);
     EXPECT_EQ(GetLanguageSettings().language, 0);
     EXPECT_EQ(TextOf(frame.m_hWnd), L"Installeur \u2013 Korvane 6.03g");
@@ -199,7 +215,8 @@ TEST_F(Frame, FrenchRelabelsEveryPageAtOnce) {
     EXPECT_STREQ(about, L"&\u00C0 propos de 'Installeur'...");
 }
 
-TEST_F(Frame, GreekKeepsEnglishTextsAndTheChoice) {
+TEST_F(Frame, GreekKeepsEnglishTextsAndTheChoice)
+{
     ChooseLanguage(14);
     EXPECT_EQ(app.untranslatedNotices, 1);
     EXPECT_EQ(GetLanguageSettings().language, 1);
@@ -208,7 +225,8 @@ TEST_F(Frame, GreekKeepsEnglishTextsAndTheChoice) {
     EXPECT_EQ(Button(kIdNext), L"Next  >");
 }
 
-TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun) {
+TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun)
+{
     Click(kIdNext);
     EXPECT_EQ(frame.CurrentPage(), kPageMode);
     EXPECT_EQ(::IsDlgButtonChecked(frame.Page(kPageMode)->m_hWnd, 1018), BST_CHECKED);
@@ -221,7 +239,7 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun) {
     EXPECT_EQ(log.rfind(L"'Korvaline 6.03g' Installation.\r\n-", 0), 0u) << std::string(log.begin(), log.end());
     EXPECT_NE(log.find(L"- Installation Options -"), std::wstring::npos);
     EXPECT_NE(log.find(L"Installation Folder: \"C:\\Program Files\\Arvell & Divizere\\Korvaline 6\".\r\n"),
-              std::wstring::npos);
+        std::wstring::npos);
     EXPECT_NE(log.find(L"Creating a Shortcut on the Desktop.\r\n"), std::wstring::npos);
 
     // No run installed: a failure, and Install is offered again.
@@ -262,7 +280,8 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun) {
     EXPECT_NE(install->LogText().find(L"Copying File"), std::wstring::npos);  // the run's log stays
 }
 
-TEST_F(Frame, AdvancedModeShowsFolderAndShortcutPages) {
+TEST_F(Frame, AdvancedModeShowsFolderAndShortcutPages)
+{
     Click(kIdNext);
     ::CheckRadioButton(frame.Page(kPageMode)->m_hWnd, 1018, 1019, 1019);
     Click(kIdNext);
@@ -300,7 +319,8 @@ TEST_F(Frame, AdvancedModeShowsFolderAndShortcutPages) {
 // Message boxes answered for the user, and recorded.
 class AnsweredBoxes {
 public:
-    explicit AnsweredBoxes(int answer) {
+    explicit AnsweredBoxes(int answer)
+    {
         SetMessageBoxFunction([this, answer](const std::wstring& text, std::uint32_t type) {
             texts.push_back(text);
             types.push_back(type);
@@ -312,7 +332,8 @@ public:
     std::vector<std::uint32_t> types;
 };
 
-TEST_F(Frame, FolderLongerThan260CharactersKeepsThePage) {
+TEST_F(Frame, FolderLongerThan260CharactersKeepsThePage)
+{
     AnsweredBoxes boxes(IDOK);
     app.advanced = true;
     Click(kIdNext);
@@ -338,7 +359,8 @@ TEST_F(Frame, FolderLongerThan260CharactersKeepsThePage) {
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
-TEST_F(Frame, CancelAsksAndNoStays) {
+TEST_F(Frame, CancelAsksAndNoStays)
+{
     Click(kIdNext);
     {
         AnsweredBoxes no(IDNO);
@@ -355,10 +377,11 @@ TEST_F(Frame, CancelAsksAndNoStays) {
     EXPECT_FALSE(::IsWindowVisible(frame.m_hWnd));  // ended (a window without modal loop hides)
 }
 
-TEST_F(Frame, MaximizingKeepsTheGeometry) {
-    RECT window{};
+TEST_F(Frame, MaximizingKeepsTheGeometry)
+{
+    RECT window {};
     ::GetWindowRect(frame.m_hWnd, &window);
-    MINMAXINFO info{};
+    MINMAXINFO info {};
     info.ptMaxSize = {5000, 5000};
     ::SendMessageW(frame.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMaxSize.x, window.right - window.left);
@@ -371,7 +394,8 @@ TEST_F(Frame, MaximizingKeepsTheGeometry) {
     EXPECT_EQ(::GetMenuState(menu, SC_SIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
-TEST_F(Frame, AboutBoxTexts) {
+TEST_F(Frame, AboutBoxTexts)
+{
     // Opened without its modal loop, to read it.
     CAboutDlg about(app);
     ASSERT_TRUE(about.Create(frame.m_hWnd));
@@ -382,7 +406,8 @@ TEST_F(Frame, AboutBoxTexts) {
     EXPECT_FALSE(TextOf(::GetDlgItem(about.m_hWnd, 1020)).empty());
 }
 
-TEST_F(Frame, NewerVersionOffersOnlyCancel) {
+TEST_F(Frame, NewerVersionOffersOnlyCancel)
+{
     FakeApp newer;
     newer.updateState = NewerInstalled;
     newer.previous = L"Korvaline 6.10";
@@ -396,14 +421,15 @@ TEST_F(Frame, NewerVersionOffersOnlyCancel) {
 // answered with OK.
 class SystemBoxes {
 public:
-    SystemBoxes() {
-        av::details::set_message_box_function([this](av::window_handle, const wchar_t* text, const wchar_t* caption,
-                                                     std::uint32_t type) {
-            texts.push_back(text);
-            captions.push_back(caption != nullptr ? caption : L"<none>");
-            types.push_back(type);
-            return IDOK;
-        });
+    SystemBoxes()
+    {
+        av::details::set_message_box_function(
+            [this](av::window_handle, const wchar_t* text, const wchar_t* caption, std::uint32_t type) {
+                texts.push_back(text);
+                captions.push_back(caption != nullptr ? caption : L"<none>");
+                types.push_back(type);
+                return IDOK;
+            });
     }
     ~SystemBoxes() { av::details::set_message_box_function({}); }
     SystemBoxes(const SystemBoxes&) = delete;
@@ -413,7 +439,8 @@ public:
     std::vector<std::uint32_t> types;
 };
 
-TEST_F(Frame, AnExceptionInAHandlerBecomesTheErrorBoxAndTheWizardGoesOn) {
+TEST_F(Frame, AnExceptionInAHandlerBecomesTheErrorBoxAndTheWizardGoesOn)
+{
     SystemBoxes boxes;
     app.failLanguageSelected = ERROR_ACCESS_DENIED;
     ChooseLanguage(0);
@@ -429,14 +456,15 @@ TEST_F(Frame, AnExceptionInAHandlerBecomesTheErrorBoxAndTheWizardGoesOn) {
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
-TEST_F(Frame, AHandlerFailingWhileTheRunPumpsIsToldAndTheRunGoesOn) {
+TEST_F(Frame, AHandlerFailingWhileTheRunPumpsIsToldAndTheRunGoesOn)
+{
     SystemBoxes boxes;
     // A handler reached through the run's message pump fails: it is told,
     // and the run goes on.
     const HWND page = frame.Page(kPageStart)->m_hWnd;
     SetInstallationRun([&](InstallDisplay& display) {
-        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(page, 1023)));
+        ::PostMessageW(
+            page, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE), reinterpret_cast<LPARAM>(::GetDlgItem(page, 1023)));
         app.failLanguageSelected = ERROR_NOT_ENOUGH_MEMORY;
         display.PumpMessages();
         app.failLanguageSelected = 0;
@@ -451,9 +479,10 @@ TEST_F(Frame, AHandlerFailingWhileTheRunPumpsIsToldAndTheRunGoesOn) {
     EXPECT_EQ(boxes.texts[0], av::system_message(ERROR_NOT_ENOUGH_MEMORY));
 }
 
-TEST(FramePages, APageThatCannotBeCreatedEndsTheWizardWithItsReason) {
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+TEST(FramePages, APageThatCannotBeCreatedEndsTheWizardWithItsReason)
+{
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
     SystemBoxes boxes;
     FakeApp broken;
     broken.failInstallFolder = ERROR_FILE_NOT_FOUND;  // the Folder page cannot load its folder
@@ -471,34 +500,40 @@ TEST(FramePages, APageThatCannotBeCreatedEndsTheWizardWithItsReason) {
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
-TEST(FramePages, ADialogWithoutTemplateIsNotCreated) {
+TEST(FramePages, ADialogWithoutTemplateIsNotCreated)
+{
     afx::CDialog missing(4321);
     EXPECT_FALSE(missing.Create(nullptr));
     EXPECT_EQ(missing.m_hWnd, nullptr);
     EXPECT_NE(missing.LastCreateError(), 0u);
 }
 
-TEST_F(Frame, DestroyedWindowsAreForgotten) {
+TEST_F(Frame, DestroyedWindowsAreForgotten)
+{
     const HWND folderPage = frame.Page(kPageFolder)->m_hWnd;
     ASSERT_NE(folderPage, nullptr);
     ::DestroyWindow(frame.m_hWnd);
     EXPECT_FALSE(::IsWindow(folderPage));
     EXPECT_EQ(frame.m_hWnd, nullptr);
-    for (int page = 0; page < kPageCount; ++page) EXPECT_EQ(frame.Page(page)->m_hWnd, nullptr) << page;
+    for (int page = 0; page < kPageCount; ++page)
+        EXPECT_EQ(frame.Page(page)->m_hWnd, nullptr) << page;
 }
 
 // What the mouse over the log box would make of the cursor.
-HCURSOR CursorOverLogOf(const CDlgInstall& page) {
+HCURSOR CursorOverLogOf(const CDlgInstall& page)
+{
     const HWND log = ::GetDlgItem(page.m_hWnd, 1015);
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::SendMessageW(log, WM_SETCURSOR, reinterpret_cast<WPARAM>(log), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return ::GetCursor();
 }
-HCURSOR CursorOverLog(const CInstallDlg& frame) {
+HCURSOR CursorOverLog(const CInstallDlg& frame)
+{
     return CursorOverLogOf(*static_cast<const CDlgInstall*>(frame.Page(kPageInstall)));
 }
 
-TEST_F(Frame, TheWaitCursorStaysUntilTheRunReturns) {
+TEST_F(Frame, TheWaitCursorStaysUntilTheRunReturns)
+{
     const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
     EXPECT_NE(CursorOverLog(frame), wait);
     HCURSOR duringRun = nullptr;
@@ -518,36 +553,40 @@ TEST_F(Frame, TheWaitCursorStaysUntilTheRunReturns) {
 // Sets the work area for the test's life and puts the old one back.
 class ScopedWorkArea {
 public:
-    explicit ScopedWorkArea(const RECT& area) {
+    explicit ScopedWorkArea(const RECT& area)
+    {
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_old, 0);
         RECT wanted = area;
         m_set = ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &wanted, 0) != FALSE;
     }
-    ~ScopedWorkArea() {
-        if (m_set) ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &m_old, 0);
+    ~ScopedWorkArea()
+    {
+        if (m_set)
+            ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &m_old, 0);
     }
     ScopedWorkArea(const ScopedWorkArea&) = delete;
     ScopedWorkArea& operator=(const ScopedWorkArea&) = delete;
     bool Set() const { return m_set; }
 
 private:
-    RECT m_old{};
+    RECT m_old {};
     bool m_set = false;
 };
 
-TEST_F(Frame, MaximizingKeepsTheGeometryWithATaskBarAtTheTopLeft) {
+TEST_F(Frame, MaximizingKeepsTheGeometryWithATaskBarAtTheTopLeft)
+{
     // A task bar 40 pixels high at the top and 60 wide at the left.
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    const ScopedWorkArea area(RECT{60, 40, width, height});
+    const ScopedWorkArea area(RECT {60, 40, width, height});
     ASSERT_TRUE(area.Set());
-    RECT work{};
+    RECT work {};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     ASSERT_EQ(work.left, 60);
     ASSERT_EQ(work.top, 40);
 
     ::SetWindowPos(frame.m_hWnd, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT before{};
+    RECT before {};
     ::GetWindowRect(frame.m_hWnd, &before);
     ASSERT_EQ(before.left, 150);
 
@@ -557,7 +596,7 @@ TEST_F(Frame, MaximizingKeepsTheGeometryWithATaskBarAtTheTopLeft) {
     // the FrameGeometry tests hold the work-area rule of Windows itself.)
     ::ShowWindow(frame.m_hWnd, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(frame.m_hWnd));
-    MINMAXINFO info{};
+    MINMAXINFO info {};
     ::SendMessageW(frame.m_hWnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMaxPosition.x, before.left);
     EXPECT_EQ(info.ptMaxPosition.y, before.top);
@@ -565,16 +604,17 @@ TEST_F(Frame, MaximizingKeepsTheGeometryWithATaskBarAtTheTopLeft) {
     EXPECT_EQ(info.ptMaxSize.y, before.bottom - before.top);
 
     ::ShowWindow(frame.m_hWnd, SW_MAXIMIZE);
-    RECT after{};
+    RECT after {};
     ::GetWindowRect(frame.m_hWnd, &after);
-    EXPECT_TRUE(::EqualRect(&before, &after)) << after.left << "," << after.top << " instead of " << before.left << ","
-                                              << before.top;
+    EXPECT_TRUE(::EqualRect(&before, &after))
+        << after.left << "," << after.top << " instead of " << before.left << "," << before.top;
     ::ShowWindow(frame.m_hWnd, SW_HIDE);
 }
 
-TEST(ProgressWindow, ShowsTheRunAndClosesItselfAtTheEnd) {
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+TEST(ProgressWindow, ShowsTheRunAndClosesItselfAtTheEnd)
+{
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
     FakeApp app;
     bool shown = false;
     std::wstring summary;
@@ -602,9 +642,10 @@ TEST(ProgressWindow, ShowsTheRunAndClosesItselfAtTheEnd) {
     EXPECT_EQ(progress.m_hWnd, nullptr);  // closed by itself
 }
 
-TEST(ProgressWindow, AFailedRunClosesItToo) {
-    test::ScopedMessageTable messages{test::WizardMessages()};
-    test::ScopedLanguage english{1};
+TEST(ProgressWindow, AFailedRunClosesItToo)
+{
+    test::ScopedMessageTable messages {test::WizardMessages()};
+    test::ScopedLanguage english {1};
     FakeApp app;
     CProgressDlg progress(app, [](InstallDisplay& display) {
         display.SetStatus(L"Installation failed (Error Code 7).");
