@@ -2,8 +2,8 @@
 // /SILENT run shows nothing but its log file.
 #include "app/wizard_frame.h"
 
-#include "wizard/install_display.h"
+#include "app/install_app.h"
 
 void RunWizardFrame(CInstallApp&) {}
 
-bool RunProgressWindow(CInstallApp&, InstallDisplay& logFile) { return wizard::RunInstallation(logFile); }
+bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile) { return app.RunInstallationGuarded(logFile); }

@@ -18,15 +18,15 @@ void RunWizardFrame(CInstallApp& app) {
 }
 
 bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile) {
-    const auto run = [&logFile](InstallDisplay& page) {
+    const auto run = [&app, &logFile](InstallDisplay& page) {
         MirroredDisplay both(page, logFile);
-        return wizard::RunInstallation(both);
+        return app.RunInstallationGuarded(both);
     };
     wizard::CProgressDlg window(app, run);
     app.m_pMainWnd = &window;
     window.DoModal();
     app.m_pMainWnd = nullptr;
     // Without a desktop to show the window on, the run goes ahead unseen.
-    if (!window.Started()) return wizard::RunInstallation(logFile);
+    if (!window.Started()) return app.RunInstallationGuarded(logFile);
     return window.Installed();
 }
