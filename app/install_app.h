@@ -17,7 +17,6 @@
 #include "platform/machine.h"
 #include "support/product.h"
 #include "uninstall/uninstall_log.h"
-#include "wizard/install_display.h"
 #include "wizard/wizard_app.h"
 
 class CInstallApp : public CWinApp, public wizard::WizardApp, public InstallationState {
@@ -85,6 +84,7 @@ public:
     bool DesktopShortcut() const override { return m_bDesktopShortcut; }
     void SetDesktopShortcut(bool create) override { m_bDesktopShortcut = create; }
     void LanguageSelected(int index) override { OnLanguageSelected(index); }
+    bool RunInstallation(InstallDisplay& page) override { return RunInstallationGuarded(page); }
 
     // --- What the installation run reads and writes (InstallationState;
     // the members it shares with the wizard's view are above) ---

@@ -15,7 +15,6 @@
 #include "support/error.h"
 #include "support/ui_hooks.h"
 #include "support/win_path.h"
-#include "wizard/install_display.h"
 
 namespace {
 
@@ -55,11 +54,7 @@ CInstallApp::CInstallApp(const std::wstring& applicationId, const av::platform::
         av::ui_hooks::instance().icon = [] { return ApplicationIcon(); };
 }
 
-// The installation run installed by InitInstance refers to this object.
-CInstallApp::~CInstallApp()
-{
-    wizard::SetInstallationRun({});
-}
+CInstallApp::~CInstallApp() = default;
 
 bool CInstallApp::InitInstance()
 {
@@ -133,7 +128,6 @@ bool CInstallApp::InitInstance()
     m_bStartMenuShortcut = !m_options.noIcons;
     m_bDesktopShortcut = !m_options.noIcons;
     m_bAdvancedMode = false;
-    wizard::SetInstallationRun([this](InstallDisplay& page) { return RunInstallationGuarded(page); });
     // 12. The wizard, or the run without it.
     if (silent)
         return RunUnattended();
@@ -203,7 +197,7 @@ bool CInstallApp::RunUnattended()
     LogFileDisplay log(m_options.logFile.value_or(std::wstring()));
     // /SILENT shows the run in its progress window (and copies it to the log
     // file); /VERYSILENT only writes the log file.
-    const bool installed = m_options.ShowsNothing() ? wizard::RunInstallation(log) : RunProgressWindow(*this, log);
+    const bool installed = m_options.ShowsNothing() ? RunInstallationGuarded(log) : RunProgressWindow(*this, log);
     m_bInstallationDone = installed;
     m_nExitCode = installed ? kExitSuccess : kExitFailed;
     // The progress window has closed: the person at the machine learns of a

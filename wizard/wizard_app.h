@@ -1,10 +1,12 @@
 // What the wizard reads and writes of the application object: the
-// installation state, the product's names and the reaction to a language
-// choice. The application implements it; the pages exchange data only
-// through it.
+// installation state, the product's names, the reaction to a language
+// choice and the installation run. The application implements it; the pages
+// exchange data only through it.
 #pragma once
 
 #include <string>
+
+#include "install/install_display.h"
 
 namespace wizard {
 
@@ -35,6 +37,10 @@ public:
     // switch, message 129 for a language without installer texts, the new
     // application title). The wizard reloads its texts afterwards.
     virtual void LanguageSelected(int index) = 0;
+
+    // The installation run behind the Install button, shown on `page`; true
+    // when the installation succeeded.
+    virtual bool RunInstallation(InstallDisplay& page) = 0;
 };
 
 }  // namespace wizard

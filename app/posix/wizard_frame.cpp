@@ -2,13 +2,13 @@
 // /SILENT run shows nothing but its log file.
 #include "app/wizard_frame.h"
 
-#include "wizard/install_display.h"
+#include "app/install_app.h"
 
 void RunWizardFrame(CInstallApp&)
 {
 }
 
-bool RunProgressWindow(CInstallApp&, InstallDisplay& logFile)
+bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile)
 {
-    return wizard::RunInstallation(logFile);
+    return app.RunInstallationGuarded(logFile);
 }

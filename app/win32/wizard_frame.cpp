@@ -21,9 +21,9 @@ void RunWizardFrame(CInstallApp& app)
 
 bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile)
 {
-    const auto run = [&logFile](InstallDisplay& page) {
+    const auto run = [&app, &logFile](InstallDisplay& page) {
         MirroredDisplay both(page, logFile);
-        return wizard::RunInstallation(both);
+        return app.RunInstallationGuarded(both);
     };
     wizard::CProgressDlg window(app, run);
     app.m_pMainWnd = &window;
@@ -31,6 +31,6 @@ bool RunProgressWindow(CInstallApp& app, InstallDisplay& logFile)
     app.m_pMainWnd = nullptr;
     // Without a desktop to show the window on, the run goes ahead unseen.
     if (!window.Started())
-        return wizard::RunInstallation(logFile);
+        return app.RunInstallationGuarded(logFile);
     return window.Installed();
 }

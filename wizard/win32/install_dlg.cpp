@@ -5,7 +5,6 @@
 #include "lang/messages.h"
 #include "support/ui_hooks.h"
 #include "wizard/frame_geometry.h"
-#include "wizard/install_display.h"
 #include "wizard/page_texts.h"
 
 namespace wizard {
@@ -306,7 +305,7 @@ bool CInstallDlg::RunInstallation()
     m_running = true;
     bool done = false;
     try {
-        done = wizard::RunInstallation(m_dlgInstall);
+        done = m_app.RunInstallation(m_dlgInstall);
     } catch (...) {
         m_running = false;
         throw;

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "framework/win32/framework.h"
-#include "wizard/install_display.h"
+#include "install/install_display.h"
 #include "wizard/win32/pages.h"
 #include "wizard/wizard_app.h"
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <system_error>
 
 #include "framework/application.h"
@@ -15,7 +16,6 @@
 #include "support/ui_hooks.h"
 #include "tests/lang/message_table.h"
 #include "tests/wizard/english_messages.h"
-#include "wizard/install_display.h"
 #include "wizard/win32/progress_dlg.h"
 
 namespace {
@@ -38,6 +38,9 @@ public:
     // firewall: 0 raises nothing.
     mutable int failInstallFolder = 0;
     int failLanguageSelected = 0;
+    // The installation run behind the Install button; a test that starts a
+    // run sets it.
+    std::function<bool(InstallDisplay&)> run;
 
     int UpdateState() const override { return updateState; }
     std::wstring PreviousVersion() const override { return previous; }
@@ -79,6 +82,14 @@ public:
             SetLanguage(1);
         }
     }
+    bool RunInstallation(InstallDisplay& page) override
+    {
+        if (!run) {
+            ADD_FAILURE() << "an installation run was started without one set";
+            return false;
+        }
+        return run(page);
+    }
 };
 
 std::wstring TextOf(HWND window)
@@ -95,8 +106,6 @@ protected:
         ASSERT_TRUE(frame.Create(nullptr));
         ASSERT_NE(frame.m_hWnd, nullptr);
     }
-    void TearDown() override { SetInstallationRun({}); }
-
     std::wstring Item(int page, int id) const { return TextOf(::GetDlgItem(frame.Page(page)->m_hWnd, id)); }
     std::wstring Button(int id) const { return TextOf(::GetDlgItem(frame.m_hWnd, id)); }
     bool Enabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(frame.m_hWnd, id)) != FALSE; }
@@ -242,8 +251,12 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun)
         std::wstring::npos);
     EXPECT_NE(log.find(L"Creating a Shortcut on the Desktop.\r\n"), std::wstring::npos);
 
-    // No run installed: a failure, and Install is offered again.
+    // A failed run: its status stays, and Install is offered again.
     messages.table()[2121] = L"Installation failed (Error Code %1).";
+    app.run = [](InstallDisplay& display) {
+        display.SetStatus(Message(msg::InstallationFailed, {L"7"}));
+        return false;
+    };
     Click(kIdNext);
     EXPECT_FALSE(app.done);
     EXPECT_EQ(Item(kPageInstall, 1003), L"Installation failed (Error Code 7).");
@@ -252,7 +265,7 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun)
     EXPECT_TRUE(Enabled(wizard::kIdCancel));
 
     bool buttonsWereDisabled = false;
-    SetInstallationRun([&](InstallDisplay& display) {
+    app.run = [&](InstallDisplay& display) {
         buttonsWereDisabled = !Enabled(kIdBack) && !Enabled(kIdNext) && !Enabled(wizard::kIdCancel);
         display.ShowProgress(true);
         display.SetProgress(999'999, 1'000'000);
@@ -260,7 +273,7 @@ TEST_F(Frame, QuickInstallationWithFailedThenSuccessfulRun)
         display.AppendLogLine(L"Copying File  Korvane.exe...OK\r\n", false);
         display.PumpMessages();
         return true;
-    });
+    };
     Click(kIdNext);
     EXPECT_TRUE(buttonsWereDisabled);
     EXPECT_TRUE(app.done);
@@ -462,14 +475,14 @@ TEST_F(Frame, AHandlerFailingWhileTheRunPumpsIsToldAndTheRunGoesOn)
     // A handler reached through the run's message pump fails: it is told,
     // and the run goes on.
     const HWND page = frame.Page(kPageStart)->m_hWnd;
-    SetInstallationRun([&](InstallDisplay& display) {
+    app.run = [&](InstallDisplay& display) {
         ::PostMessageW(
             page, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE), reinterpret_cast<LPARAM>(::GetDlgItem(page, 1023)));
         app.failLanguageSelected = ERROR_NOT_ENOUGH_MEMORY;
         display.PumpMessages();
         app.failLanguageSelected = 0;
         return true;
-    });
+    };
     Click(kIdNext);
     Click(kIdNext);
     ASSERT_EQ(frame.CurrentPage(), kPageInstall);
@@ -537,11 +550,11 @@ TEST_F(Frame, TheWaitCursorStaysUntilTheRunReturns)
     const HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
     EXPECT_NE(CursorOverLog(frame), wait);
     HCURSOR duringRun = nullptr;
-    SetInstallationRun([&](InstallDisplay& display) {
+    app.run = [&](InstallDisplay& display) {
         display.PumpMessages();
         duringRun = CursorOverLog(frame);  // the mouse moved over the log
         return true;
-    });
+    };
     Click(kIdNext);
     Click(kIdNext);
     Click(kIdNext);
