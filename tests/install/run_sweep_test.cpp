@@ -17,6 +17,7 @@
 #include "payload/archive_builder.h"
 #include "payload/payload.h"
 #include "tests/app/installer_strings.h"
+#include "tests/install/run_fixture.h"
 #include "tests/install/run_machine.h"
 #include "tests/lang/message_table.h"
 #include "tests/platform/scratch.h"
@@ -29,37 +30,11 @@
 namespace {
 
 using av::test::join;
-
-// The shipped payload's shape in small.
-std::string SamplePayload()
-{
-    av::archive_builder archive;
-    archive.add_data(L"Materials.kmt", L"<CommonData>\\Arvell & Divizere\\Korvane", 3, "material data");
-    archive.add_data(L"Sample 1.kvn", L"<SamplePath>", 4, "sample one");
-    archive.add_data(L"setup.tmp", L"<Temporary>", 5, "scratch");
-    archive.add_data(L"Uninstall.exe", L"<InstallPath>", 2, "uninstaller bytes");
-    archive.add_data(L"Korvane.en.dll", L"<InstallPath>\\Lang", 0, "english texts");
-    archive.add_data(L"Korvane.exe", L"<InstallPath>", 1, "main program bytes");
-    return av::bzip2_compress(archive.bytes());
-}
+using av::test::RecordingPage;
+using av::test::SamplePayload;
 
 const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane 6";
 const std::wstring kMakerKey = L"Software\\Arvell & Divizere";
-
-class RecordingPage : public InstallDisplay {
-public:
-    std::wstring status;
-    std::wstring log;  // everything appended, separators as "----\r\n"
-    void SetStatus(const std::wstring& text) override { status = text; }
-    void SetStatusPath(const std::wstring& text) override { status = text; }
-    void AppendLogLine(const std::wstring& text, bool separator) override { log += separator ? L"----\r\n" : text; }
-    void ShowProgress(bool) override { }
-    void SetProgress(unsigned long long, unsigned long long) override { }
-    void PumpMessages() override { }
-    std::wstring& MainProgramPath() override { return main; }
-    std::wstring& UninstallerPath() override { return uninstaller; }
-    std::wstring main, uninstaller;
-};
 
 // The machine a sweep runs on: natively the scratch folder's own
 // (run_machine); under Wine the real files, registry, shell links and access

@@ -13,6 +13,7 @@
 #include "platform/win_error.h"
 #include "support/text.h"
 #include "tests/app/installer_strings.h"
+#include "tests/install/run_fixture.h"
 #include "tests/install/run_machine.h"
 #include "tests/lang/message_table.h"
 #include "tests/platform/scratch.h"
@@ -26,39 +27,13 @@
 namespace {
 
 using av::test::join;
-
-class RecordingPage : public InstallDisplay {
-public:
-    std::wstring status;
-    std::wstring log;  // everything appended, separators as "----\r\n"
-    void SetStatus(const std::wstring& text) override { status = text; }
-    void SetStatusPath(const std::wstring& text) override { status = text; }
-    void AppendLogLine(const std::wstring& text, bool separator) override { log += separator ? L"----\r\n" : text; }
-    void ShowProgress(bool) override { }
-    void SetProgress(unsigned long long, unsigned long long) override { }
-    void PumpMessages() override { }
-    std::wstring& MainProgramPath() override { return main; }
-    std::wstring& UninstallerPath() override { return uninstaller; }
-    std::wstring main, uninstaller;
-};
+using av::test::RecordingPage;
+using av::test::SamplePayload;
 
 std::string ReadFile(const std::wstring& path)
 {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The shipped payload's shape in small.
-std::string SamplePayload(const wchar_t* temporaryDestination = L"<Temporary>")
-{
-    av::archive_builder archive;
-    archive.add_data(L"Materials.kmt", L"<CommonData>\\Arvell & Divizere\\Korvane", 3, "material data");
-    archive.add_data(L"Sample 1.kvn", L"<SamplePath>", 4, "sample one");
-    archive.add_data(L"setup.tmp", temporaryDestination, 5, "scratch");
-    archive.add_data(L"Uninstall.exe", L"<InstallPath>", 2, "uninstaller bytes");
-    archive.add_data(L"Korvane.en.dll", L"<InstallPath>\\Lang", 0, "english texts");
-    archive.add_data(L"Korvane.exe", L"<InstallPath>", 1, "main program bytes");
-    return av::bzip2_compress(archive.bytes());
 }
 
 // The payload resource for the life of the object.
